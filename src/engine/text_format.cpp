@@ -1,0 +1,42 @@
+#include "engine/text_format.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+namespace velsetup {
+
+std::string Format(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list measure;
+  va_copy(measure, args);
+  const int needed = std::vsnprintf(nullptr, 0, format, measure);
+  va_end(measure);
+  std::string out;
+  if (needed > 0) {
+    std::vector<char> buffer(static_cast<size_t>(needed) + 1);
+    std::vsnprintf(buffer.data(), buffer.size(), format, args);
+    out.assign(buffer.data(), static_cast<size_t>(needed));
+  }
+  va_end(args);
+  return out;
+}
+
+std::string CutTo(std::string_view text, size_t capacity) {
+  if (capacity == 0) return {};
+  return std::string(text.substr(0, capacity - 1));
+}
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+}  // namespace velsetup

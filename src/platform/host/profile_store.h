@@ -1,0 +1,44 @@
+// The private-profile engine of the simulated machine, on host paths.
+//
+// Each member behaves as the Win32 call of the same name does on Windows
+// (NT family), byte for byte in what it returns and what it writes; the
+// `HostProfile` facade maps Windows paths onto it. The machine's own
+// machine.ini is read through it too.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace velsetup::host {
+
+class ProfileStore {
+ public:
+  ProfileStore();
+  ~ProfileStore();
+  ProfileStore(const ProfileStore&) = delete;
+  ProfileStore& operator=(const ProfileStore&) = delete;
+
+  // `*error` receives the Win32 error code the call leaves (0 on success).
+  uint32_t GetString(const char* section, const char* key, const char* default_value,
+                     char* buffer, uint32_t size, const std::string& host_path,
+                     uint32_t* error);
+  uint32_t GetInt(const char* section, const char* key, int32_t default_value,
+                  const std::string& host_path, uint32_t* error);
+  uint32_t GetSection(const char* section, char* buffer, uint32_t size,
+                      const std::string& host_path, uint32_t* error);
+  bool WriteString(const char* section, const char* key, const char* value,
+                   const std::string& host_path, uint32_t* error);
+  bool WriteSection(const char* section, const char* data, const std::string& host_path,
+                    uint32_t* error);
+
+  // Convenience for the simulation's own configuration files.
+  std::string ReadString(const std::string& host_path, const std::string& section,
+                         const std::string& key, const std::string& default_value);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace velsetup::host

@@ -1,0 +1,119 @@
+#include "platform/win32/win32_platform.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace velsetup::win32 {
+
+uint32_t Win32Profile::GetPrivateProfileStringA(const char* section, const char* key,
+                                                const char* default_value, char* buffer,
+                                                uint32_t size, const char* file) {
+  return ::GetPrivateProfileStringA(section, key, default_value, buffer, size, file);
+}
+
+uint32_t Win32Profile::GetPrivateProfileIntA(const char* section, const char* key,
+                                             int32_t default_value, const char* file) {
+  return ::GetPrivateProfileIntA(section, key, default_value, file);
+}
+
+uint32_t Win32Profile::GetPrivateProfileSectionA(const char* section, char* buffer,
+                                                 uint32_t size, const char* file) {
+  return ::GetPrivateProfileSectionA(section, buffer, size, file);
+}
+
+bool Win32Profile::WritePrivateProfileStringA(const char* section, const char* key,
+                                              const char* value, const char* file) {
+  return ::WritePrivateProfileStringA(section, key, value, file) != FALSE;
+}
+
+bool Win32Profile::WritePrivateProfileSectionA(const char* section, const char* data,
+                                               const char* file) {
+  return ::WritePrivateProfileSectionA(section, data, file) != FALSE;
+}
+
+uint32_t Win32Files::GetFileAttributesA(const char* path) { return ::GetFileAttributesA(path); }
+
+bool Win32Files::SetFileAttributesA(const char* path, uint32_t attributes) {
+  return ::SetFileAttributesA(path, attributes) != FALSE;
+}
+
+bool Win32Files::CopyFileA(const char* source, const char* destination, bool fail_if_exists) {
+  return ::CopyFileA(source, destination, fail_if_exists ? TRUE : FALSE) != FALSE;
+}
+
+bool Win32Files::DeleteFileA(const char* path) { return ::DeleteFileA(path) != FALSE; }
+
+bool Win32Files::AppendText(const char* path, const std::string& text) {
+  // Text mode: the C runtime turns each "\n" into CR LF.
+  FILE* file = std::fopen(path, "a+");
+  if (file == nullptr) return false;
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  return std::fclose(file) == 0 && written;
+}
+
+bool Win32System::GetVersionExA(OsVersionInfo* info) {
+  OSVERSIONINFOA record = {};
+  record.dwOSVersionInfoSize = sizeof record;  // 148
+  if (!::GetVersionExA(&record)) return false;
+  info->major = record.dwMajorVersion;
+  info->minor = record.dwMinorVersion;
+  info->build = record.dwBuildNumber;
+  info->platform_id = record.dwPlatformId;
+  info->service_pack = record.szCSDVersion;
+  return true;
+}
+
+uint32_t Win32System::GetWindowsDirectoryA(char* buffer, uint32_t size) {
+  return ::GetWindowsDirectoryA(buffer, size);
+}
+
+uint32_t Win32System::GetSystemDirectoryA(char* buffer, uint32_t size) {
+  return ::GetSystemDirectoryA(buffer, size);
+}
+
+uint32_t Win32System::GetTempPathA(uint32_t size, char* buffer) {
+  return ::GetTempPathA(size, buffer);
+}
+
+uint32_t Win32System::GetCurrentDirectoryA(uint32_t size, char* buffer) {
+  return ::GetCurrentDirectoryA(size, buffer);
+}
+
+uint32_t Win32System::GetModuleFileNameA(char* buffer, uint32_t size) {
+  return ::GetModuleFileNameA(nullptr, buffer, size);
+}
+
+uint32_t Win32System::GetCurrentProcessId() { return ::GetCurrentProcessId(); }
+
+uint16_t Win32System::GetUserDefaultLangID() { return ::GetUserDefaultLangID(); }
+
+void Win32System::GetLocalTime(LocalTime* time) {
+  SYSTEMTIME now;
+  ::GetLocalTime(&now);
+  *time = LocalTime{now.wYear, now.wMonth, now.wDayOfWeek, now.wDay,
+                    now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
+}
+
+uint32_t Win32System::GetLastError() { return ::GetLastError(); }
+
+void Win32System::SetLastError(uint32_t code) { ::SetLastError(code); }
+
+bool Win32System::FormatSystemMessage(uint32_t code, std::string* text) {
+  char* message = nullptr;
+  const DWORD length = ::FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+      reinterpret_cast<char*>(&message), 0, nullptr);
+  text->clear();
+  if (length == 0 || message == nullptr) return false;
+  text->assign(message, length);
+  ::LocalFree(message);
+  return true;
+}
+
+int Win32Ui::MessageBoxA(const char* text, const char* caption, uint32_t style) {
+  return ::MessageBoxA(nullptr, text, caption, style);
+}
+
+}  // namespace velsetup::win32

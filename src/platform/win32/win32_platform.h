@@ -1,0 +1,65 @@
+// The real machine: every call passes straight to the Win32 A function of the
+// same name. Nothing here adds behaviour of its own.
+#pragma once
+
+#include "platform/platform.h"
+
+namespace velsetup::win32 {
+
+class Win32Profile : public ProfileApi {
+ public:
+  uint32_t GetPrivateProfileStringA(const char* section, const char* key,
+                                    const char* default_value, char* buffer, uint32_t size,
+                                    const char* file) override;
+  uint32_t GetPrivateProfileIntA(const char* section, const char* key, int32_t default_value,
+                                 const char* file) override;
+  uint32_t GetPrivateProfileSectionA(const char* section, char* buffer, uint32_t size,
+                                     const char* file) override;
+  bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                                  const char* file) override;
+  bool WritePrivateProfileSectionA(const char* section, const char* data,
+                                   const char* file) override;
+};
+
+class Win32Files : public FileApi {
+ public:
+  uint32_t GetFileAttributesA(const char* path) override;
+  bool SetFileAttributesA(const char* path, uint32_t attributes) override;
+  bool CopyFileA(const char* source, const char* destination, bool fail_if_exists) override;
+  bool DeleteFileA(const char* path) override;
+  bool AppendText(const char* path, const std::string& text) override;
+};
+
+class Win32System : public SystemApi {
+ public:
+  bool GetVersionExA(OsVersionInfo* info) override;
+  uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) override;
+  uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) override;
+  uint32_t GetTempPathA(uint32_t size, char* buffer) override;
+  uint32_t GetCurrentDirectoryA(uint32_t size, char* buffer) override;
+  uint32_t GetModuleFileNameA(char* buffer, uint32_t size) override;
+  uint32_t GetCurrentProcessId() override;
+  uint16_t GetUserDefaultLangID() override;
+  void GetLocalTime(LocalTime* time) override;
+  uint32_t GetLastError() override;
+  void SetLastError(uint32_t code) override;
+  bool FormatSystemMessage(uint32_t code, std::string* text) override;
+};
+
+class Win32Ui : public UiApi {
+ public:
+  int MessageBoxA(const char* text, const char* caption, uint32_t style) override;
+};
+
+class Win32Platform {
+ public:
+  Platform platform() { return Platform{&profile_, &files_, &system_, &ui_}; }
+
+ private:
+  Win32Profile profile_;
+  Win32Files files_;
+  Win32System system_;
+  Win32Ui ui_;
+};
+
+}  // namespace velsetup::win32
