@@ -36,7 +36,12 @@ class FakeSystem : public SystemApi {
   uint32_t GetSystemDirectoryA(char*, uint32_t) override { return 0; }
   uint32_t GetTempPathA(uint32_t, char*) override { return 0; }
   uint32_t GetCurrentDirectoryA(uint32_t, char*) override { return 0; }
-  uint32_t GetModuleFileNameA(char*, uint32_t) override { return 0; }
+  uint32_t GetModuleFileNameA(char* buffer, uint32_t size) override {
+    const size_t length = module_path.size() < size ? module_path.size() : size - 1;
+    module_path.copy(buffer, length);
+    buffer[length] = '\0';
+    return static_cast<uint32_t>(length);
+  }
   uint32_t GetCurrentProcessId() override { return 42; }
   uint16_t GetUserDefaultLangID() override { return 0x0409; }
   void GetLocalTime(LocalTime* time) override { *time = now; }
@@ -50,6 +55,7 @@ class FakeSystem : public SystemApi {
   OsVersionInfo version{5, 0, 2195, kPlatformWin32Nt, ""};
   LocalTime now{2026, 12, 1, 7, 9, 5, 3, 7};
   uint32_t last_error = 0;
+  std::string module_path = "D:\\KIT\\TOOL.EXE";
   std::map<uint32_t, std::string> messages{
       {2, "The system cannot find the file specified.\r\n"}};
 };
