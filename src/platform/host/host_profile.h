@@ -6,11 +6,16 @@
 #include "platform/host/profile_store.h"
 #include "platform/platform.h"
 
+#include <string>
+#include <utility>
+
 namespace velsetup::host {
 
 class HostProfile : public ProfileApi {
  public:
-  explicit HostProfile(HostFileAccess& files) : files_(files) {}
+  // `windows_dir` is where a bare file name is looked for, as Windows does.
+  HostProfile(HostFileAccess& files, std::string windows_dir)
+      : files_(files), windows_dir_(std::move(windows_dir)) {}
 
   uint32_t GetPrivateProfileStringA(const char* section, const char* key,
                                     const char* default_value, char* buffer, uint32_t size,
@@ -27,7 +32,14 @@ class HostProfile : public ProfileApi {
   ProfileStore& store() { return store_; }
 
  private:
+  // The host file behind `file` as the profile calls name files; 0 or the
+  // Win32 error of a path that leads nowhere.
+  uint32_t HostPathOf(const char* file, std::string* host_path);
+  void Report(uint32_t error);
+  bool RefuseWrite(const std::string& host_path);
+
   HostFileAccess& files_;
+  std::string windows_dir_;
   ProfileStore store_;
 };
 

@@ -19,7 +19,9 @@ class ProfileStore {
   ProfileStore(const ProfileStore&) = delete;
   ProfileStore& operator=(const ProfileStore&) = delete;
 
-  // `*error` receives the Win32 error code the call leaves (0 on success).
+  // `*error` receives the Win32 error code when the call sets the thread's
+  // last error, and is left alone when the call leaves it as it was (a read
+  // that finds no key, for one, leaves it untouched, as Windows does).
   uint32_t GetString(const char* section, const char* key, const char* default_value,
                      char* buffer, uint32_t size, const std::string& host_path,
                      uint32_t* error);
@@ -31,6 +33,11 @@ class ProfileStore {
                    const std::string& host_path, uint32_t* error);
   bool WriteSection(const char* section, const char* data, const std::string& host_path,
                     uint32_t* error);
+
+  // Drops every parsed file, so the next call reads from disk. The store
+  // notices changes made behind its back by their file times; writers in
+  // this process that change profile files call this as well.
+  void Forget();
 
   // Convenience for the simulation's own configuration files.
   std::string ReadString(const std::string& host_path, const std::string& section,

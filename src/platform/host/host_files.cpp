@@ -1,0 +1,235 @@
+#include "platform/host/host_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/host/errno_mapping.h"
+#include "platform/host/file_locks.h"
+
+namespace velsetup::host {
+
+namespace {
+
+// Writes all of `size` bytes; false with errno set otherwise.
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += written;
+    size -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
+std::string DirectoryOf(const std::string& host_path) {
+  const size_t slash = host_path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : host_path.substr(0, slash);
+}
+
+// The copy is written under this name beside the destination and renamed
+// over it when complete. The ":" keeps it out of the tool's reach (see
+// DosAttributes::IsSimulationFile), the pid and counter apart from others.
+std::string TemporaryNameIn(const std::string& directory) {
+  static unsigned counter = 0;
+  return JoinHostPath(directory, ".copy:" + std::to_string(::getpid()) + "." +
+                                     std::to_string(++counter));
+}
+
+}  // namespace
+
+bool HostFiles::Fail(uint32_t code) {
+  last_error_.code = code;
+  return false;
+}
+
+bool HostFiles::ResolveArgument(const char* path, ResolvedPath* resolved) {
+  if (path == nullptr) return Fail(win32_error::kPathNotFound);
+  const uint32_t error = paths_.Resolve(path, resolved);
+  if (error != win32_error::kSuccess) return Fail(error);
+  return true;
+}
+
+uint32_t HostFiles::GetFileAttributesA(const char* path) {
+  ResolvedPath resolved;
+  if (!ResolveArgument(path, &resolved)) return file_attribute::kInvalid;
+  if (!resolved.exists) {
+    Fail(win32_error::kFileNotFound);
+    return file_attribute::kInvalid;
+  }
+  return attributes_.Reported(resolved.host_path, resolved.is_directory);
+}
+
+bool HostFiles::SetFileAttributesA(const char* path, uint32_t attributes) {
+  ResolvedPath resolved;
+  if (!ResolveArgument(path, &resolved)) return false;
+  if (!resolved.exists) return Fail(win32_error::kFileNotFound);
+  // FILE_ATTRIBUTE_NORMAL is valid only alone, where it clears everything;
+  // bits the call cannot set (the directory bit among them) are ignored.
+  const uint32_t bits = attributes == file_attribute::kNormal ? 0 : attributes & kStoredAttributes;
+  const uint32_t error = attributes_.Store(resolved.host_path, bits);
+  if (error != win32_error::kSuccess) return Fail(error);
+  return true;
+}
+
+bool HostFiles::CopyFileA(const char* source, const char* destination, bool fail_if_exists) {
+  ResolvedPath from;
+  if (!ResolveArgument(source, &from)) return false;
+  if (!from.exists) return Fail(win32_error::kFileNotFound);
+  if (from.is_directory) return Fail(win32_error::kAccessDenied);
+  ResolvedPath to;
+  if (!ResolveArgument(destination, &to)) return false;
+  if (to.exists) {
+    if (to.is_directory) return Fail(win32_error::kAccessDenied);
+    if (fail_if_exists) return Fail(win32_error::kFileExists);
+    struct stat source_info, destination_info;
+    if (::stat(from.host_path.c_str(), &source_info) == 0 &&
+        ::stat(to.host_path.c_str(), &destination_info) == 0 &&
+        source_info.st_dev == destination_info.st_dev &&
+        source_info.st_ino == destination_info.st_ino) {
+      // Windows opens the source, then fails to open it again for writing.
+      return Fail(win32_error::kSharingViolation);
+    }
+    const uint32_t existing = attributes_.Stored(to.host_path, false);
+    if ((existing & file_attribute::kReadOnly) != 0) return Fail(win32_error::kAccessDenied);
+    // CreateFile refuses to replace a hidden or system file with one that
+    // lacks those bits, and CopyFileA creates with the source's bits.
+    const uint32_t guarded = existing & (file_attribute::kHidden | file_attribute::kSystem);
+    if ((attributes_.Stored(from.host_path, false) & guarded) != guarded) {
+      return Fail(win32_error::kAccessDenied);
+    }
+    if (IsLockedByAnotherProcess(to.host_path)) return Fail(win32_error::kSharingViolation);
+  }
+  const uint32_t error = CopyContents(from, to, fail_if_exists);
+  if (error != win32_error::kSuccess) return Fail(error);
+  return true;
+}
+
+uint32_t HostFiles::CopyContents(const ResolvedPath& source, const ResolvedPath& destination,
+                                 bool fail_if_exists) {
+  const int in = ::open(source.host_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  if (in < 0) return Win32ErrorFromErrno(errno);
+  struct stat info;
+  if (::fstat(in, &info) != 0) {
+    const int error_number = errno;
+    ::close(in);
+    return Win32ErrorFromErrno(error_number);
+  }
+  // The destination gets the source's attributes and the archive bit, as
+  // Windows gives a copy; they are stored before the copy takes its name, so
+  // a read-only copy is never writable under it for an instant.
+  const uint32_t bits = attributes_.Stored(source.host_path, false) | file_attribute::kArchive;
+
+  const std::string temporary = TemporaryNameIn(DirectoryOf(destination.host_path));
+  // Owner-writable until the end: a user's extended attribute can be set only
+  // on a file its owner may write.
+  const int out = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (out < 0) {
+    const int error_number = errno;
+    ::close(in);
+    return Win32ErrorFromErrno(error_number);
+  }
+  int error_number = 0;
+  char buffer[64 * 1024];
+  for (;;) {
+    const ssize_t got = ::read(in, buffer, sizeof buffer);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      error_number = errno;
+      break;
+    }
+    if (got == 0) break;
+    if (!WriteAll(out, buffer, static_cast<size_t>(got))) {
+      error_number = errno;
+      break;
+    }
+  }
+  ::close(in);
+  const bool bits_stored = error_number == 0 && attributes_.StoreOnOpenFile(out, bits);
+  if (error_number == 0) {
+    // Last write time travels with the copy; last access is now.
+    const timespec times[2] = {{0, UTIME_NOW}, info.st_mtim};
+    ::futimens(out, times);
+    ::fchmod(out, info.st_mode & 0777);  // the source's host permissions
+  }
+  if (::close(out) != 0 && error_number == 0) error_number = errno;
+  if (error_number == 0) {
+    // fail_if_exists: link() does not replace, so a destination that appeared
+    // meanwhile is not overwritten either.
+    const int placed = fail_if_exists ? ::link(temporary.c_str(), destination.host_path.c_str())
+                                      : ::rename(temporary.c_str(), destination.host_path.c_str());
+    if (placed != 0) error_number = errno;
+  }
+  ::unlink(temporary.c_str());  // after link() the copy lives on under its name
+  if (error_number != 0) return Win32ErrorFromErrno(error_number);
+
+  if (bits_stored) {
+    attributes_.Forget(destination.host_path);
+  } else {
+    const uint32_t error = attributes_.Store(destination.host_path, bits);
+    if (error != win32_error::kSuccess) return error;
+  }
+  return win32_error::kSuccess;
+}
+
+bool HostFiles::DeleteFileA(const char* path) {
+  ResolvedPath resolved;
+  if (!ResolveArgument(path, &resolved)) return false;
+  if (!resolved.exists) return Fail(win32_error::kFileNotFound);
+  if (resolved.is_directory) return Fail(win32_error::kAccessDenied);
+  if (attributes_.IsReadOnly(resolved.host_path)) return Fail(win32_error::kAccessDenied);
+  if (IsLockedByAnotherProcess(resolved.host_path)) return Fail(win32_error::kSharingViolation);
+  if (::unlink(resolved.host_path.c_str()) != 0) return Fail(Win32ErrorFromErrno(errno));
+  attributes_.Forget(resolved.host_path);
+  return true;
+}
+
+bool HostFiles::AppendText(const char* path, const std::string& text) {
+  ResolvedPath resolved;
+  if (!ResolveArgument(path, &resolved)) return false;
+  if (resolved.exists) {
+    if (resolved.is_directory) return Fail(win32_error::kAccessDenied);
+    if (attributes_.IsReadOnly(resolved.host_path)) return Fail(win32_error::kAccessDenied);
+    if (IsLockedByAnotherProcess(resolved.host_path)) return Fail(win32_error::kSharingViolation);
+  }
+  const int fd = ::open(resolved.host_path.c_str(),
+                        O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+  if (fd < 0) return Fail(Win32ErrorFromErrno(errno));
+  // The C runtime's "a+" removes a CTRL+Z that ends the file before it
+  // appends, so the text lands where a reader in text mode sees the end.
+  struct stat info;
+  if (::fstat(fd, &info) == 0 && info.st_size > 0) {
+    char last = 0;
+    if (::pread(fd, &last, 1, info.st_size - 1) == 1 && last == '\x1a') {
+      if (::ftruncate(fd, info.st_size - 1) != 0) {
+        // Left as it is: the append still goes through.
+      }
+    }
+  }
+  std::string translated;
+  translated.reserve(text.size() + text.size() / 16);
+  for (char c : text) {
+    if (c == '\n') translated += '\r';
+    translated += c;
+  }
+  const bool written = WriteAll(fd, translated.data(), translated.size());
+  const int write_errno = errno;
+  const bool closed = ::close(fd) == 0;
+  if (!written || !closed) return Fail(Win32ErrorFromErrno(written ? errno : write_errno));
+  // Writing to a file sets its archive bit on Windows.
+  if (resolved.exists) {
+    const uint32_t bits = attributes_.Stored(resolved.host_path, false);
+    if ((bits & file_attribute::kArchive) == 0) {
+      attributes_.Store(resolved.host_path, bits | file_attribute::kArchive);
+    }
+  }
+  return true;
+}
+
+}  // namespace velsetup::host

@@ -1,0 +1,231 @@
+#include "platform/host/host_files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/host/host_test_support.h"
+
+namespace velsetup::host {
+namespace {
+
+using testing::HostExists;
+using testing::ReadHostFile;
+using testing::ScratchDir;
+using testing::WriteHostFile;
+
+WindowsPath Root() {
+  WindowsPath root;
+  ParseAbsoluteWindowsPath("C:\\", &root);
+  return root;
+}
+
+class HostFilesTest : public ::testing::Test {
+ protected:
+  HostFilesTest()
+      : paths_({{'C', dir_ / "drive_c"}}, Root()), files_(paths_, attributes_, last_error_) {}
+  void SetUp() override {
+    ASSERT_EQ(::mkdir(C("").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir(C("dir").c_str(), 0755), 0);
+  }
+  std::string C(const std::string& name) { return dir_ / ("drive_c/" + name); }
+  uint32_t Error() { return last_error_.code; }
+  // Names in drive_c that the simulation made for itself.
+  int LeftoverFiles() {
+    int count = 0;
+    DIR* handle = ::opendir(C("").c_str());
+    while (dirent* entry = ::readdir(handle)) {
+      if (DosAttributes::IsSimulationFile(entry->d_name)) ++count;
+    }
+    ::closedir(handle);
+    return count;
+  }
+
+  ScratchDir dir_;
+  LastError last_error_;
+  PathMapper paths_;
+  DosAttributes attributes_;
+  HostFiles files_;
+};
+
+TEST_F(HostFilesTest, AttributesOfFilesDirectoriesAndMissingPaths) {
+  WriteHostFile(C("a.txt"), "a");
+  EXPECT_EQ(files_.GetFileAttributesA("C:\\A.TXT"), 0x20u);
+  EXPECT_EQ(files_.GetFileAttributesA("C:\\DIR"), 0x10u);
+  EXPECT_EQ(files_.GetFileAttributesA("C:\\missing.txt"), file_attribute::kInvalid);
+  EXPECT_EQ(Error(), 2u);
+  EXPECT_EQ(files_.GetFileAttributesA("C:\\nodir\\a.txt"), file_attribute::kInvalid);
+  EXPECT_EQ(Error(), 3u);
+
+  EXPECT_TRUE(files_.SetFileAttributesA("C:\\a.txt", 0x1 | 0x2 | 0x10));
+  EXPECT_EQ(files_.GetFileAttributesA("C:\\a.txt"), 0x3u);  // no directory bit on a file
+  EXPECT_TRUE(files_.SetFileAttributesA("C:\\a.txt", file_attribute::kNormal));
+  EXPECT_EQ(files_.GetFileAttributesA("C:\\a.txt"), file_attribute::kNormal);
+  EXPECT_FALSE(files_.SetFileAttributesA("C:\\b.txt", file_attribute::kNormal));
+  EXPECT_EQ(Error(), 2u);
+}
+
+TEST_F(HostFilesTest, CopyFailsAsWindowsDoes) {
+  WriteHostFile(C("src.txt"), "new");
+  WriteHostFile(C("dst.txt"), "old");
+  EXPECT_FALSE(files_.CopyFileA("C:\\src.txt", "C:\\dst.txt", true));
+  EXPECT_EQ(Error(), 80u);
+  EXPECT_FALSE(files_.CopyFileA("C:\\none.txt", "C:\\x.txt", false));
+  EXPECT_EQ(Error(), 2u);
+  EXPECT_FALSE(files_.CopyFileA("C:\\dir", "C:\\x.txt", false));
+  EXPECT_EQ(Error(), 5u);
+  EXPECT_FALSE(files_.CopyFileA("C:\\src.txt", "C:\\dir", false));
+  EXPECT_EQ(Error(), 5u);
+  EXPECT_FALSE(files_.CopyFileA("C:\\src.txt", "C:\\nodir\\x.txt", false));
+  EXPECT_EQ(Error(), 3u);
+  EXPECT_FALSE(files_.CopyFileA("C:\\src.txt", "C:\\SRC.TXT", false));
+  EXPECT_EQ(Error(), 32u);
+  // Read-only holds against root too: the simulation enforces it itself.
+  ASSERT_TRUE(files_.SetFileAttributesA("C:\\dst.txt", 0x1));
+  EXPECT_FALSE(files_.CopyFileA("C:\\src.txt", "C:\\dst.txt", false));
+  EXPECT_EQ(Error(), 5u);
+  ASSERT_TRUE(files_.SetFileAttributesA("C:\\dst.txt", 0x2));
+  EXPECT_FALSE(files_.CopyFileA("C:\\src.txt", "C:\\dst.txt", false));
+  EXPECT_EQ(Error(), 5u);  // a hidden file is not replaced by a visible one
+  EXPECT_EQ(ReadHostFile(C("dst.txt")), "old");
+  EXPECT_EQ(LeftoverFiles(), 0);
+}
+
+TEST_F(HostFilesTest, CopyCarriesContentTimeAndAttributes) {
+  WriteHostFile(C("src.txt"), "content");
+  const timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, C("src.txt").c_str(), times, 0), 0);
+  ASSERT_TRUE(files_.SetFileAttributesA("C:\\src.txt", 0x1 | 0x4));
+  WriteHostFile(C("dir/dst.txt"), "older and longer");
+  ASSERT_TRUE(files_.CopyFileA("C:\\Src.txt", "C:\\DIR\\DST.TXT", false)) << Error();
+  EXPECT_EQ(ReadHostFile(C("dir/dst.txt")), "content");
+  EXPECT_EQ(files_.GetFileAttributesA("C:\\dir\\dst.txt"), 0x1u | 0x4 | 0x20);
+  struct stat info;
+  ASSERT_EQ(::stat(C("dir/dst.txt").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mtim.tv_sec, 1000000000);
+  ASSERT_TRUE(files_.CopyFileA("C:\\src.txt", "C:\\new.txt", true));
+  EXPECT_EQ(ReadHostFile(C("new.txt")), "content");
+}
+
+TEST_F(HostFilesTest, AFailedCopyLeavesTheDestinationAsItWas) {
+  WriteHostFile(C("big.bin"), std::string(256 * 1024, 'b'));
+  WriteHostFile(C("dst.bin"), "old");
+  // The write fails part-way through: files may not grow past 64 KiB.
+  struct rlimit saved;
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  void (*previous)(int) = ::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 64 * 1024;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool copied = files_.CopyFileA("C:\\big.bin", "C:\\dst.bin", false);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  ::signal(SIGXFSZ, previous);
+  EXPECT_FALSE(copied);
+  EXPECT_EQ(Error(), 112u);
+  EXPECT_EQ(ReadHostFile(C("dst.bin")), "old");
+  EXPECT_EQ(LeftoverFiles(), 0);
+}
+
+TEST_F(HostFilesTest, DeleteFailsAsWindowsDoes) {
+  WriteHostFile(C("ro.txt"), "r");
+  ASSERT_TRUE(files_.SetFileAttributesA("C:\\ro.txt", 0x1));
+  EXPECT_FALSE(files_.DeleteFileA("C:\\ro.txt"));
+  EXPECT_EQ(Error(), 5u);
+  EXPECT_TRUE(HostExists(C("ro.txt")));
+  EXPECT_FALSE(files_.DeleteFileA("C:\\dir"));
+  EXPECT_EQ(Error(), 5u);
+  EXPECT_FALSE(files_.DeleteFileA("C:\\gone.txt"));
+  EXPECT_EQ(Error(), 2u);
+  EXPECT_FALSE(files_.DeleteFileA("C:\\nodir\\gone.txt"));
+  EXPECT_EQ(Error(), 3u);
+  ASSERT_TRUE(files_.SetFileAttributesA("C:\\ro.txt", file_attribute::kNormal));
+  EXPECT_TRUE(files_.DeleteFileA("C:\\RO.TXT"));
+  EXPECT_FALSE(HostExists(C("ro.txt")));
+}
+
+// A child process holds a lock on `path` until the returned pipe is closed.
+struct LockHolder {
+  LockHolder(const std::string& path, bool use_flock) {
+    int ready[2], release[2];
+    if (::pipe(ready) != 0 || ::pipe(release) != 0) return;
+    pid = ::fork();
+    if (pid == 0) {
+      ::close(ready[0]);
+      ::close(release[1]);  // else the child would keep its own pipe open
+      const int fd = ::open(path.c_str(), O_RDWR);
+      struct flock lock {};
+      lock.l_type = F_WRLCK;
+      lock.l_whence = SEEK_SET;
+      const bool held = use_flock ? ::flock(fd, LOCK_EX) == 0 : ::fcntl(fd, F_SETLK, &lock) == 0;
+      char byte = held ? 'y' : 'n';
+      ssize_t ignored = ::write(ready[1], &byte, 1);
+      ignored = ::read(release[0], &byte, 1);
+      (void)ignored;
+      ::_exit(0);
+    }
+    char byte = 0;
+    held = ::read(ready[0], &byte, 1) == 1 && byte == 'y';
+    ::close(ready[0]);
+    ::close(ready[1]);
+    ::close(release[0]);
+    release_fd = release[1];
+  }
+  ~LockHolder() { Release(); }
+  void Release() {
+    if (release_fd >= 0) ::close(release_fd);
+    release_fd = -1;
+    if (pid > 0) ::waitpid(pid, nullptr, 0);
+    pid = -1;
+  }
+  pid_t pid = -1;
+  int release_fd = -1;
+  bool held = false;
+};
+
+TEST_F(HostFilesTest, AFileLockedByAnotherProcessIsNotReplacedDeletedOrWritten) {
+  WriteHostFile(C("src.txt"), "new");
+  for (const bool use_flock : {true, false}) {
+    SCOPED_TRACE(use_flock ? "flock" : "fcntl");
+    WriteHostFile(C("busy.txt"), "busy");
+    LockHolder holder(C("busy.txt"), use_flock);
+    ASSERT_TRUE(holder.held);
+    EXPECT_FALSE(files_.CopyFileA("C:\\src.txt", "C:\\busy.txt", false));
+    EXPECT_EQ(Error(), 32u);
+    EXPECT_FALSE(files_.DeleteFileA("C:\\busy.txt"));
+    EXPECT_EQ(Error(), 32u);
+    EXPECT_FALSE(files_.AppendText("C:\\busy.txt", "x\n"));
+    EXPECT_EQ(Error(), 32u);
+    // Reading is not blocked.
+    EXPECT_TRUE(files_.CopyFileA("C:\\busy.txt", "C:\\copy.txt", false));
+    holder.Release();
+    EXPECT_TRUE(files_.CopyFileA("C:\\src.txt", "C:\\busy.txt", false));
+    EXPECT_EQ(ReadHostFile(C("busy.txt")), "new");
+  }
+}
+
+TEST_F(HostFilesTest, AppendTextWritesLikeATextModeStream) {
+  EXPECT_TRUE(files_.AppendText("C:\\DIR\\log.txt", "one\ntwo\r\n"));
+  EXPECT_TRUE(files_.AppendText("C:\\dir\\LOG.TXT", "three\n"));
+  EXPECT_EQ(ReadHostFile(C("dir/log.txt")), "one\r\ntwo\r\r\nthree\r\n");
+  // "a+" drops a CTRL+Z that ends the file.
+  WriteHostFile(C("z.txt"), "text\x1a");
+  EXPECT_TRUE(files_.AppendText("C:\\z.txt", "more"));
+  EXPECT_EQ(ReadHostFile(C("z.txt")), "textmore");
+
+  EXPECT_FALSE(files_.AppendText("C:\\nodir\\log.txt", "x"));
+  EXPECT_EQ(Error(), 3u);
+  ASSERT_TRUE(files_.SetFileAttributesA("C:\\z.txt", 0x1));
+  EXPECT_FALSE(files_.AppendText("C:\\z.txt", "x"));
+  EXPECT_EQ(Error(), 5u);
+  EXPECT_FALSE(files_.AppendText("C:\\dir", "x"));
+  EXPECT_EQ(Error(), 5u);
+}
+
+}  // namespace
+}  // namespace velsetup::host

@@ -1,0 +1,131 @@
+#include "platform/host/host_machine.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/host/path_mapper.h"
+
+namespace velsetup::host {
+
+namespace {
+
+constexpr size_t kCmosSize = 128;
+
+std::string Describe(const std::string& what, int error_number) {
+  return what + ": " + std::strerror(error_number);
+}
+
+// Writes `content` to `path` unless it exists. The text goes under a private
+// name first and is linked into place, which fails when another process was
+// quicker: then its file stands, and it is as complete as this one.
+bool CreateFileOnce(const std::string& path, const std::string& content, std::string* error) {
+  struct stat info;
+  if (::lstat(path.c_str(), &info) == 0) return true;
+  const std::string temporary = path + ":" + std::to_string(::getpid()) + ".new";
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    *error = Describe("cannot create " + temporary, errno);
+    return false;
+  }
+  const bool written = ::write(fd, content.data(), content.size()) ==
+                       static_cast<ssize_t>(content.size());
+  const int write_errno = errno;
+  if (::close(fd) != 0 || !written) {
+    *error = Describe("cannot write " + temporary, written ? errno : write_errno);
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  const bool linked = ::link(temporary.c_str(), path.c_str()) == 0 || errno == EEXIST;
+  const int link_errno = errno;
+  ::unlink(temporary.c_str());
+  if (!linked) *error = Describe("cannot create " + path, link_errno);
+  return linked;
+}
+
+bool MakeWindowsDirectory(PathMapper& paths, const WindowsPath& directory,
+                          std::vector<std::string>* warnings, std::string* error) {
+  WindowsPath prefix;
+  prefix.drive = directory.drive;
+  for (const std::string& component : directory.components) {
+    prefix.components.push_back(component);
+    ResolvedPath resolved;
+    const uint32_t code = paths.Resolve(prefix.Text(), &resolved);
+    if (code != 0) {
+      warnings->push_back("cannot create " + directory.Text() + " (error " +
+                          std::to_string(code) + " on " + prefix.Text() + ")");
+      return true;
+    }
+    if (resolved.exists) {
+      if (resolved.is_directory) continue;
+      *error = prefix.Text() + " (" + resolved.host_path + ") is a file, not a directory";
+      return false;
+    }
+    if (::mkdir(resolved.host_path.c_str(), 0755) != 0 && errno != EEXIST) {
+      *error = Describe("cannot create " + resolved.host_path, errno);
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool MakeHostDirectories(const std::string& path, std::string* error) {
+  const std::string normal = LexicallyNormalHostPath(path);
+  std::string prefix;
+  size_t start = 1;
+  while (start <= normal.size()) {
+    size_t end = normal.find('/', start);
+    if (end == std::string::npos) end = normal.size();
+    prefix = normal.substr(0, end);
+    start = end + 1;
+    if (prefix.empty()) continue;
+    struct stat info;
+    if (::stat(prefix.c_str(), &info) == 0) {
+      if (S_ISDIR(info.st_mode)) continue;
+      *error = prefix + " is not a directory";
+      return false;
+    }
+    if (::mkdir(prefix.c_str(), 0755) != 0 && errno != EEXIST) {
+      *error = Describe("cannot create " + prefix, errno);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool PrepareMachineDirectory(const std::string& machine_dir, std::string* error) {
+  if (!MakeHostDirectories(machine_dir, error)) return false;
+  return CreateFileOnce(JoinHostPath(machine_dir, "machine.ini"), DefaultMachineIni(), error);
+}
+
+bool CompleteMachine(const std::string& machine_dir, const MachineConfig& config,
+                     std::vector<std::string>* warnings, std::string* error) {
+  for (const DriveMapping& drive : config.drives) {
+    if (!MakeHostDirectories(drive.host_root, error)) return false;
+  }
+  PathMapper paths(config.drives, config.current_dir);
+  std::vector<WindowsPath> directories = {config.windows_dir, config.system_dir};
+  if (config.nt_family()) {
+    WindowsPath drivers = config.system_dir;
+    drivers.components.push_back("drivers");
+    directories.push_back(drivers);
+  }
+  WindowsPath temp;
+  if (ParseAbsoluteWindowsPath(config.temp_dir, &temp)) directories.push_back(temp);
+  for (const WindowsPath& directory : directories) {
+    if (!MakeWindowsDirectory(paths, directory, warnings, error)) return false;
+  }
+
+  // registry.reg with the standard hives belongs here, once the simulated
+  // registry exists: created when missing, like everything above.
+
+  return CreateFileOnce(JoinHostPath(machine_dir, "cmos.bin"), std::string(kCmosSize, '\0'),
+                        error);
+}
+
+}  // namespace velsetup::host

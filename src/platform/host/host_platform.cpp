@@ -1,0 +1,91 @@
+#include "platform/host/host_platform.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/host/host_machine.h"
+
+namespace velsetup::host {
+
+namespace {
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+std::string AbsoluteHostPath(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return LexicallyNormalHostPath(path);
+  char cwd[PATH_MAX];
+  const std::string base = ::getcwd(cwd, sizeof cwd) != nullptr ? cwd : "/";
+  return LexicallyNormalHostPath(JoinHostPath(base, path));
+}
+
+std::string ModulePathOf(const MachineConfig& config, const PathMapper& paths,
+                         const std::string& host_binary_path) {
+  if (!config.module_path.empty()) return config.module_path;
+  if (auto windows = paths.WindowsPathOf(AbsoluteHostPath(host_binary_path))) return *windows;
+  // No drive shows the program (Z: given empty): it seems to lie in C:\.
+  const size_t slash = host_binary_path.rfind('/');
+  return "C:\\" + host_binary_path.substr(slash == std::string::npos ? 0 : slash + 1);
+}
+
+// Standard input is asked only when a user sits at it.
+std::FILE* TerminalInput() { return ::isatty(STDIN_FILENO) ? stdin : nullptr; }
+
+}  // namespace
+
+HostPlatform::HostPlatform(std::string machine_dir, MachineConfig config,
+                           const std::string& host_binary_path)
+    : machine_dir_(std::move(machine_dir)),
+      config_(std::move(config)),
+      paths_(config_.drives, config_.current_dir),
+      file_access_(paths_, attributes_, last_error_),
+      events_(JoinHostPath(machine_dir_, "events.jsonl")),
+      profile_(file_access_, config_.windows_dir.Text()),
+      files_(paths_, attributes_, last_error_),
+      system_(config_, ModulePathOf(config_, paths_, host_binary_path), last_error_),
+      ui_(events_, last_error_, SplitAnswers(Env("VELSETUP_ANSWERS")), TerminalInput(), stderr) {}
+
+std::unique_ptr<HostPlatform> HostPlatform::Open(const std::string& machine_dir,
+                                                 const std::string& host_binary_path,
+                                                 std::string* error) {
+  std::string message;
+  const std::string directory = AbsoluteHostPath(machine_dir);
+  if (!PrepareMachineDirectory(directory, &message)) {
+    if (error != nullptr) *error = message;
+    return nullptr;
+  }
+  std::vector<std::string> warnings;
+  MachineConfig config;
+  {
+    ProfileStore store;
+    config = LoadMachineConfig(directory, store, &warnings);
+  }
+  if (!CompleteMachine(directory, config, &warnings, &message)) {
+    if (error != nullptr) *error = message;
+    return nullptr;
+  }
+  for (const std::string& warning : warnings) {
+    std::fprintf(stderr, "velsetup: %s/machine.ini: %s\n", directory.c_str(), warning.c_str());
+  }
+  return std::unique_ptr<HostPlatform>(
+      new HostPlatform(directory, std::move(config), host_binary_path));
+}
+
+std::string HostPlatform::DefaultMachineDir() {
+  const std::string configured = Env("VELSETUP_MACHINE");
+  if (!configured.empty()) return configured;
+  std::string home = Env("HOME");
+  if (home.empty()) {
+    if (const passwd* user = ::getpwuid(::getuid())) home = user->pw_dir != nullptr ? user->pw_dir : "";
+  }
+  if (home.empty()) home = "/tmp";
+  return JoinHostPath(home, ".velsetup/machine");
+}
+
+}  // namespace velsetup::host

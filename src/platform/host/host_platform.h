@@ -1,0 +1,64 @@
+// The simulated Windows machine of the host build, whole: opens (or makes) a
+// machine directory and hands out the platform the tool runs on.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/host/dos_attributes.h"
+#include "platform/host/events.h"
+#include "platform/host/host_files.h"
+#include "platform/host/host_profile.h"
+#include "platform/host/host_system.h"
+#include "platform/host/host_ui.h"
+#include "platform/host/last_error.h"
+#include "platform/host/machine_config.h"
+#include "platform/host/machine_file_access.h"
+#include "platform/host/path_mapper.h"
+#include "platform/platform.h"
+
+namespace velsetup::host {
+
+class HostPlatform {
+ public:
+  // Opens the machine in `machine_dir`, creating it or completing it first.
+  // `host_binary_path` is the tool's own program, the default module path.
+  // Null, with `*error` saying why, when the directory cannot be made ready.
+  // Warnings about machine.ini go to standard error.
+  static std::unique_ptr<HostPlatform> Open(const std::string& machine_dir,
+                                            const std::string& host_binary_path,
+                                            std::string* error);
+
+  // VELSETUP_MACHINE, else $HOME/.velsetup/machine.
+  static std::string DefaultMachineDir();
+
+  Platform platform() { return Platform{&profile_, &files_, &system_, &ui_}; }
+  const std::string& machine_dir() const { return machine_dir_; }
+  const MachineConfig& config() const { return config_; }
+  EventLog& events() { return events_; }
+  PathMapper& paths() { return paths_; }
+
+  // `/home/a/s.ini` as `Z:\home\a\s.ini`: through the drive that maps it.
+  std::optional<std::string> WindowsPathOf(const std::string& host_absolute_path) const {
+    return paths_.WindowsPathOf(host_absolute_path);
+  }
+
+ private:
+  HostPlatform(std::string machine_dir, MachineConfig config,
+               const std::string& host_binary_path);
+
+  std::string machine_dir_;
+  MachineConfig config_;
+  LastError last_error_;
+  PathMapper paths_;
+  DosAttributes attributes_;
+  MachineFileAccess file_access_;
+  EventLog events_;
+  HostProfile profile_;
+  HostFiles files_;
+  HostSystem system_;
+  HostUi ui_;
+};
+
+}  // namespace velsetup::host

@@ -1,0 +1,38 @@
+// SystemApi of the simulated machine: what machine.ini says the machine is,
+// the host's process id and clock, and the Windows 2000 message texts.
+#pragma once
+
+#include <string>
+
+#include "platform/host/last_error.h"
+#include "platform/host/machine_config.h"
+#include "platform/platform.h"
+
+namespace velsetup::host {
+
+class HostSystem : public SystemApi {
+ public:
+  // `module_path` is the full Windows path GetModuleFileNameA reports.
+  HostSystem(const MachineConfig& config, std::string module_path, LastError& last_error);
+
+  bool GetVersionExA(OsVersionInfo* info) override;
+  uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) override;
+  uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) override;
+  uint32_t GetTempPathA(uint32_t size, char* buffer) override;
+  uint32_t GetCurrentDirectoryA(uint32_t size, char* buffer) override;
+  uint32_t GetModuleFileNameA(char* buffer, uint32_t size) override;
+  uint32_t GetCurrentProcessId() override;
+  uint16_t GetUserDefaultLangID() override;
+  void GetLocalTime(LocalTime* time) override;
+  uint32_t GetLastError() override { return last_error_.code; }
+  void SetLastError(uint32_t code) override { last_error_.code = code; }
+  bool FormatSystemMessage(uint32_t code, std::string* text) override;
+
+ private:
+  OsVersionInfo version_;
+  uint16_t language_;
+  std::string windows_dir_, system_dir_, temp_dir_, current_dir_, module_path_;
+  LastError& last_error_;
+};
+
+}  // namespace velsetup::host

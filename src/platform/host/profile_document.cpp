@@ -1,0 +1,350 @@
+#include "platform/host/profile_document.h"
+
+#include <algorithm>
+
+namespace velsetup::host {
+
+namespace {
+
+bool IsProfileBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
+
+char FoldChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+constexpr const char* kNewLineEnd = "\r\n";
+
+ProfileLine NewLine(std::string text) { return ProfileLine{std::move(text), kNewLineEnd}; }
+
+std::string HeaderText(std::string_view name) {
+  std::string text = "[";
+  text += name;
+  text += ']';
+  return text;
+}
+
+// Moves the blank lines that end `lines` to the front of the trailing ones.
+void SettleTrailingBlanks(ProfileSection& section) {
+  const size_t first_kept = section.has_header ? 1 : 0;
+  size_t end = section.lines.size();
+  while (end > first_kept && ReadLine(section.lines[end - 1].text).kind == LineMeaning::kBlank) --end;
+  if (end == section.lines.size()) return;
+  section.trailing_blanks.insert(section.trailing_blanks.begin(),
+                                 std::make_move_iterator(section.lines.begin() + end),
+                                 std::make_move_iterator(section.lines.end()));
+  section.lines.erase(section.lines.begin() + end, section.lines.end());
+}
+
+}  // namespace
+
+std::string_view TrimProfileBlanks(std::string_view text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && IsProfileBlank(text[begin])) ++begin;
+  while (end > begin && IsProfileBlank(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+std::string FoldName(std::string_view name) {
+  std::string folded(TrimProfileBlanks(name));
+  for (char& c : folded) c = FoldChar(c);
+  return folded;
+}
+
+LineMeaning ReadLine(std::string_view text) {
+  LineMeaning meaning;
+  const std::string_view line = TrimProfileBlanks(text);
+  if (line.empty()) return meaning;
+  if (line.front() == '[') {
+    const size_t close = line.rfind(']');
+    if (close != std::string_view::npos) {
+      meaning.kind = LineMeaning::kHeader;
+      meaning.name = TrimProfileBlanks(line.substr(1, close - 1));
+      return meaning;
+    }
+  }
+  if (line.front() == ';') {
+    meaning.kind = LineMeaning::kComment;
+    return meaning;
+  }
+  meaning.kind = LineMeaning::kEntry;
+  const size_t equals = line.find('=');
+  if (equals == std::string_view::npos) {
+    meaning.name = line;
+    return meaning;
+  }
+  meaning.has_equals = true;
+  meaning.name = TrimProfileBlanks(line.substr(0, equals));
+  meaning.value = TrimProfileBlanks(line.substr(equals + 1));
+  return meaning;
+}
+
+ProfileDocument ProfileDocument::Parse(std::string_view bytes) {
+  ProfileDocument document;
+  document.sections_.emplace_back();  // the lines before the first header
+  size_t position = 0;
+  while (position < bytes.size()) {
+    size_t end = position;
+    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+    ProfileLine line;
+    line.text.assign(bytes.substr(position, end - position));
+    size_t next = end;
+    if (next < bytes.size() && bytes[next] == '\r') ++next;
+    if (next < bytes.size() && bytes[next] == '\n' && (next == end || bytes[end] == '\r')) ++next;
+    line.end.assign(bytes.substr(end, next - end));
+    position = next;
+
+    const LineMeaning meaning = ReadLine(line.text);
+    if (meaning.kind == LineMeaning::kHeader) {
+      SettleTrailingBlanks(document.sections_.back());
+      ProfileSection section;
+      section.has_header = true;
+      section.folded_name = FoldName(meaning.name);
+      document.sections_.push_back(std::move(section));
+    }
+    ProfileSection& current = document.sections_.back();
+    current.bytes += line.size();
+    document.size_ += line.size();
+    current.lines.push_back(std::move(line));
+  }
+  SettleTrailingBlanks(document.sections_.back());
+  document.RebuildSectionIndex();
+  return document;
+}
+
+void ProfileDocument::RebuildSectionIndex() {
+  section_index_.clear();
+  for (size_t i = 0; i < sections_.size(); ++i) {
+    if (sections_[i].has_header) section_index_.emplace(sections_[i].folded_name, i);
+  }
+}
+
+std::string ProfileDocument::Bytes() const { return BytesFrom(0); }
+
+std::string ProfileDocument::BytesFrom(uint64_t offset) const {
+  std::string bytes;
+  bytes.reserve(size_ > offset ? size_ - offset : 0);
+  uint64_t position = 0;
+  for (const ProfileSection& section : sections_) {
+    if (position + section.bytes <= offset) {
+      position += section.bytes;
+      continue;
+    }
+    for (size_t i = 0; i < section.line_count(); ++i) {
+      const ProfileLine& line = section.line(i);
+      const uint64_t line_end = position + line.size();
+      if (line_end > offset) {
+        const std::string whole = line.text + line.end;
+        const size_t skip = offset > position ? static_cast<size_t>(offset - position) : 0;
+        bytes.append(whole, skip, std::string::npos);
+      }
+      position = line_end;
+    }
+  }
+  return bytes;
+}
+
+uint64_t ProfileDocument::OffsetOf(size_t section, size_t line) const {
+  uint64_t offset = 0;
+  for (size_t s = 0; s < section; ++s) offset += sections_[s].bytes;
+  const ProfileSection& target = sections_[section];
+  for (size_t i = 0; i < line; ++i) offset += target.line(i).size();
+  return offset;
+}
+
+const ProfileSection* ProfileDocument::FindSection(std::string_view name) const {
+  const auto found = section_index_.find(FoldName(name));
+  return found == section_index_.end() ? nullptr : &sections_[found->second];
+}
+
+ProfileSection* ProfileDocument::FindSectionMutable(std::string_view name) {
+  return const_cast<ProfileSection*>(FindSection(name));
+}
+
+void ProfileDocument::IndexKeys(const ProfileSection& section) const {
+  if (section.key_index_valid) return;
+  section.key_index.clear();
+  for (size_t i = section.has_header ? 1 : 0; i < section.lines.size(); ++i) {
+    const LineMeaning meaning = ReadLine(section.lines[i].text);
+    if (meaning.kind == LineMeaning::kEntry) section.key_index.emplace(FoldName(meaning.name), i);
+  }
+  section.key_index_valid = true;
+}
+
+long ProfileDocument::FindKey(const ProfileSection& section, std::string_view name) const {
+  IndexKeys(section);
+  const auto found = section.key_index.find(FoldName(name));
+  return found == section.key_index.end() ? -1 : static_cast<long>(found->second);
+}
+
+void ProfileDocument::EndLastLine() {
+  for (auto section = sections_.rbegin(); section != sections_.rend(); ++section) {
+    if (section->line_count() == 0) continue;
+    ProfileLine& last = section->trailing_blanks.empty() ? section->lines.back()
+                                                         : section->trailing_blanks.back();
+    if (last.end.empty()) {
+      last.end = kNewLineEnd;
+      section->bytes += last.end.size();
+      size_ += last.end.size();
+    }
+    return;
+  }
+}
+
+ProfileEdit ProfileDocument::InsertLines(size_t section_number, size_t at,
+                                         const std::vector<std::string>& texts) {
+  ProfileEdit edit;
+  edit.changed = true;
+  edit.offset = OffsetOf(section_number, at);
+  ProfileSection& section = sections_[section_number];
+  // A section without trailing blanks may end the file on a line with no
+  // line end; the new lines go after it, so it gets one.
+  const bool at_end = at == section.lines.size() && section.trailing_blanks.empty() &&
+                      section_number + 1 == sections_.size();
+  if (at_end && at > 0 && section.lines[at - 1].end.empty()) {
+    section.lines[at - 1].end = kNewLineEnd;
+    section.bytes += 2;
+    size_ += 2;
+  }
+  std::vector<ProfileLine> added;
+  added.reserve(texts.size());
+  for (const std::string& text : texts) {
+    added.push_back(NewLine(text));
+    section.bytes += added.back().size();
+    size_ += added.back().size();
+  }
+  const bool appended = at == section.lines.size();
+  if (appended && section.key_index_valid) {
+    for (size_t i = 0; i < added.size(); ++i) {
+      const LineMeaning meaning = ReadLine(added[i].text);
+      if (meaning.kind == LineMeaning::kEntry)
+        section.key_index.emplace(FoldName(meaning.name), at + i);
+    }
+  } else if (!appended) {
+    section.key_index_valid = false;
+  }
+  section.lines.insert(section.lines.begin() + at, std::make_move_iterator(added.begin()),
+                       std::make_move_iterator(added.end()));
+  return edit;
+}
+
+ProfileEdit ProfileDocument::AppendSection(std::string_view section_name,
+                                           const std::vector<std::string>& lines) {
+  ProfileEdit edit;
+  edit.changed = true;
+  edit.offset = size_;
+  EndLastLine();
+  ProfileSection section;
+  section.has_header = true;
+  section.folded_name = FoldName(section_name);
+  section.lines.push_back(NewLine(HeaderText(TrimProfileBlanks(section_name))));
+  for (const std::string& text : lines) section.lines.push_back(NewLine(text));
+  for (const ProfileLine& line : section.lines) section.bytes += line.size();
+  size_ += section.bytes;
+  SettleTrailingBlanks(section);
+  section_index_.emplace(section.folded_name, sections_.size());
+  sections_.push_back(std::move(section));
+  return edit;
+}
+
+ProfileEdit ProfileDocument::SetValue(std::string_view section_name, std::string_view name,
+                                      std::string_view value) {
+  const std::string_view key = TrimProfileBlanks(name);
+  std::string text(key);
+  text += '=';
+  text += value;
+
+  ProfileSection* section = FindSectionMutable(section_name);
+  if (section == nullptr) return AppendSection(section_name, {text});
+  const size_t section_number = static_cast<size_t>(section - sections_.data());
+
+  const long found = FindKey(*section, key);
+  if (found < 0) return InsertLines(section_number, section->lines.size(), {text});
+
+  ProfileLine& line = section->lines[static_cast<size_t>(found)];
+  // The key keeps the spelling the file gives it.
+  std::string replaced(ReadLine(line.text).name);
+  replaced += '=';
+  replaced += value;
+  ProfileEdit edit;
+  if (replaced == line.text) return edit;
+  edit.changed = true;
+  edit.offset = OffsetOf(section_number, static_cast<size_t>(found));
+  edit.in_place = replaced.size() == line.text.size();
+  section->bytes += replaced.size();
+  section->bytes -= line.text.size();
+  size_ += replaced.size();
+  size_ -= line.text.size();
+  line.text = std::move(replaced);
+  if (edit.in_place) edit.replacement = line.text;
+  return edit;
+}
+
+ProfileEdit ProfileDocument::DeleteKey(std::string_view section_name, std::string_view name) {
+  ProfileEdit edit;
+  ProfileSection* section = FindSectionMutable(section_name);
+  if (section == nullptr) return edit;
+  const long found = FindKey(*section, name);
+  if (found < 0) return edit;
+  const size_t section_number = static_cast<size_t>(section - sections_.data());
+  const size_t at = static_cast<size_t>(found);
+  edit.changed = true;
+  edit.offset = OffsetOf(section_number, at);
+  ProfileLine& line = section->lines[at];
+  // Removing the last line of a file that had no final line end leaves the
+  // line before it as the last; it keeps its own end.
+  section->bytes -= line.size();
+  size_ -= line.size();
+  section->lines.erase(section->lines.begin() + at);
+  section->key_index_valid = false;
+  SettleTrailingBlanks(*section);
+  return edit;
+}
+
+ProfileEdit ProfileDocument::DeleteSection(std::string_view section_name) {
+  ProfileEdit edit;
+  const std::string folded = FoldName(section_name);
+  for (size_t s = 0; s < sections_.size(); ++s) {
+    if (!sections_[s].has_header || sections_[s].folded_name != folded) continue;
+    if (!edit.changed) {
+      edit.changed = true;
+      edit.offset = OffsetOf(s, 0);
+    }
+    size_ -= sections_[s].bytes;
+    sections_.erase(sections_.begin() + static_cast<long>(s));
+    --s;
+  }
+  if (edit.changed) RebuildSectionIndex();
+  return edit;
+}
+
+ProfileEdit ProfileDocument::ReplaceSection(std::string_view section_name,
+                                            const std::vector<std::string>& lines) {
+  ProfileSection* section = FindSectionMutable(section_name);
+  if (section == nullptr) return AppendSection(section_name, lines);
+  const size_t section_number = static_cast<size_t>(section - sections_.data());
+  ProfileEdit edit;
+  edit.changed = true;
+  edit.offset = OffsetOf(section_number, 1);
+  for (size_t i = 1; i < section->lines.size(); ++i) {
+    section->bytes -= section->lines[i].size();
+    size_ -= section->lines[i].size();
+  }
+  section->lines.erase(section->lines.begin() + 1, section->lines.end());
+  section->key_index_valid = false;
+  // A header that ended the file without a line end gets one.
+  if (section->lines[0].end.empty() && !lines.empty()) {
+    section->lines[0].end = kNewLineEnd;
+    section->bytes += 2;
+    size_ += 2;
+  }
+  std::vector<ProfileLine> added;
+  for (const std::string& text : lines) {
+    added.push_back(NewLine(text));
+    section->bytes += added.back().size();
+    size_ += added.back().size();
+  }
+  section->lines.insert(section->lines.end(), std::make_move_iterator(added.begin()),
+                        std::make_move_iterator(added.end()));
+  return edit;
+}
+
+}  // namespace velsetup::host

@@ -1,0 +1,404 @@
+#include "platform/host/profile_store.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/host/errno_mapping.h"
+#include "platform/host/profile_document.h"
+#include "platform/platform.h"
+
+namespace velsetup::host {
+
+namespace {
+
+// What tells one state of a file from another without reading it. The change
+// time moves with every write, also one that keeps the size and the
+// modification time a writer may have set back.
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{};
+  timespec changed{};
+
+  static FileIdentity Of(const struct stat& info) {
+    return FileIdentity{info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+  }
+  bool operator==(const FileIdentity& other) const {
+    return device == other.device && inode == other.inode && size == other.size &&
+           modified.tv_sec == other.modified.tv_sec &&
+           modified.tv_nsec == other.modified.tv_nsec &&
+           changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+  }
+};
+
+struct CachedFile {
+  FileIdentity identity;
+  ProfileDocument document;
+};
+
+// GetPrivateProfileIntA reads the value into a buffer of this many characters.
+constexpr uint32_t kIntBuffer = 30;
+// Files kept parsed at once; a run touches a handful.
+constexpr size_t kCacheLimit = 64;
+
+void SetError(uint32_t* error, uint32_t code) {
+  if (error != nullptr) *error = code;
+}
+
+// Copies `text` cut to the buffer, terminated; returns the characters copied.
+uint32_t CopyString(std::string_view text, char* buffer, uint32_t size) {
+  const size_t count = text.size() < size - 1 ? text.size() : size - 1;
+  if (count > 0) std::memcpy(buffer, text.data(), count);
+  buffer[count] = '\0';
+  return static_cast<uint32_t>(count);
+}
+
+// Copies a list of zero-terminated items with the list's own terminator. A
+// list that does not fit with room to spare is cut after `size - 2`
+// characters, wherever that falls, and ends in two zeros; the call then
+// returns `size - 2`, as Windows NT does (so a list that fits exactly is
+// reported as cut too).
+uint32_t CopyList(const std::vector<std::string>& items, char* buffer, uint32_t size) {
+  if (size == 0) return 0;
+  if (size == 1) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  uint64_t total = 0;
+  for (const std::string& item : items) total += item.size() + 1;
+  if (total == 0) {
+    buffer[0] = buffer[1] = '\0';
+    return 0;
+  }
+  const bool fits = total + 1 < size;
+  const uint64_t limit = fits ? total : size - 2;
+  uint64_t written = 0;
+  for (const std::string& item : items) {
+    if (written >= limit) break;
+    const uint64_t room = limit - written;
+    const uint64_t count = item.size() < room ? item.size() : room;
+    std::memcpy(buffer + written, item.data(), count);
+    written += count;
+    if (written < limit) buffer[written++] = '\0';
+  }
+  buffer[written] = '\0';
+  if (!fits) buffer[written + 1] = '\0';
+  return static_cast<uint32_t>(written);
+}
+
+std::string_view Unquoted(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    return value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
+std::string_view DefaultValue(const char* default_value) {
+  std::string_view text = default_value == nullptr ? "" : default_value;
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+// Parses as the system's string-to-integer routine does: leading blanks, one
+// sign, a 0x / 0o / 0b base prefix, digits up to the first that does not
+// belong; the value wraps at 32 bits.
+uint32_t ParseProfileInteger(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ') ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  uint32_t base = 10;
+  if (i + 1 < text.size() && text[i] == '0') {
+    const char marker = text[i + 1];
+    if (marker == 'x' || marker == 'X') base = 16;
+    if (marker == 'o' || marker == 'O') base = 8;
+    if (marker == 'b' || marker == 'B') base = 2;
+    if (base != 10) i += 2;
+  }
+  uint32_t value = 0;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    uint32_t digit;
+    if (c >= '0' && c <= '9') digit = static_cast<uint32_t>(c - '0');
+    else if (c >= 'a' && c <= 'f') digit = static_cast<uint32_t>(c - 'a' + 10);
+    else if (c >= 'A' && c <= 'F') digit = static_cast<uint32_t>(c - 'A' + 10);
+    else break;
+    if (digit >= base) break;
+    value = value * base + digit;
+  }
+  return negative ? 0u - value : value;
+}
+
+// The entries of a section as a section read gives them: "name=value" or a
+// bare "name", blank lines and comments left out.
+std::vector<std::string> SectionLines(const ProfileSection& section) {
+  std::vector<std::string> items;
+  for (size_t i = section.has_header ? 1 : 0; i < section.lines.size(); ++i) {
+    const LineMeaning meaning = ReadLine(section.lines[i].text);
+    if (meaning.kind != LineMeaning::kEntry) continue;
+    std::string item(meaning.name);
+    if (meaning.has_equals) {
+      item += '=';
+      item += meaning.value;
+    }
+    items.push_back(std::move(item));
+  }
+  return items;
+}
+
+// Key names of a section: entries with an '=' and a name.
+std::vector<std::string> KeyNames(const ProfileSection& section) {
+  std::vector<std::string> names;
+  for (size_t i = section.has_header ? 1 : 0; i < section.lines.size(); ++i) {
+    const LineMeaning meaning = ReadLine(section.lines[i].text);
+    if (meaning.kind == LineMeaning::kEntry && meaning.has_equals && !meaning.name.empty())
+      names.emplace_back(meaning.name);
+  }
+  return names;
+}
+
+std::vector<std::string> SectionNames(const ProfileDocument& document) {
+  std::vector<std::string> names;
+  for (const ProfileSection& section : document.sections()) {
+    if (!section.has_header) continue;
+    const LineMeaning header = ReadLine(section.lines[0].text);
+    if (!header.name.empty()) names.emplace_back(header.name);
+  }
+  return names;
+}
+
+bool WriteAll(int fd, const std::string& bytes, uint64_t offset) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t count = ::pwrite(fd, bytes.data() + done, bytes.size() - done,
+                                   static_cast<off_t>(offset + done));
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<size_t>(count);
+  }
+  return true;
+}
+
+}  // namespace
+
+struct ProfileStore::Impl {
+  std::unordered_map<std::string, CachedFile> cache;
+
+  // The parsed file, or null with `*error` set: 2 for a missing file.
+  CachedFile* Load(const std::string& host_path, uint32_t* error) {
+    struct stat info;
+    if (host_path.empty() || ::stat(host_path.c_str(), &info) != 0) {
+      cache.erase(host_path);
+      SetError(error, Win32ErrorFromErrno(host_path.empty() ? ENOENT : errno));
+      return nullptr;
+    }
+    if (S_ISDIR(info.st_mode)) {
+      cache.erase(host_path);
+      SetError(error, win32_error::kAccessDenied);
+      return nullptr;
+    }
+    const FileIdentity identity = FileIdentity::Of(info);
+    auto found = cache.find(host_path);
+    if (found != cache.end() && found->second.identity == identity) return &found->second;
+
+    std::string bytes;
+    if (!ReadWhole(host_path, &bytes, error)) {
+      cache.erase(host_path);
+      return nullptr;
+    }
+    if (cache.size() >= kCacheLimit) cache.clear();
+    CachedFile& file = cache[host_path];
+    file.identity = identity;
+    file.document = ProfileDocument::Parse(bytes);
+    return &file;
+  }
+
+  static bool ReadWhole(const std::string& host_path, std::string* bytes, uint32_t* error) {
+    const int fd = ::open(host_path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+      SetError(error, Win32ErrorFromErrno(errno));
+      return false;
+    }
+    char chunk[65536];
+    for (;;) {
+      const ssize_t count = ::read(fd, chunk, sizeof chunk);
+      if (count < 0 && errno == EINTR) continue;
+      if (count < 0) {
+        SetError(error, Win32ErrorFromErrno(errno));
+        ::close(fd);
+        return false;
+      }
+      if (count == 0) break;
+      bytes->append(chunk, static_cast<size_t>(count));
+    }
+    ::close(fd);
+    return true;
+  }
+
+  // Applies `edit` to the file on disk: only the bytes from its offset on are
+  // written, so a run that moves one counter rewrites one line.
+  bool Commit(const std::string& host_path, CachedFile& file, const ProfileEdit& edit,
+              bool create, uint32_t* error) {
+    if (!edit.changed && !create) return true;
+    const int fd = ::open(host_path.c_str(), O_WRONLY | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
+    bool ok = fd >= 0;
+    if (ok && edit.changed) {
+      if (edit.in_place) {
+        ok = WriteAll(fd, edit.replacement, edit.offset);
+      } else {
+        ok = WriteAll(fd, file.document.BytesFrom(edit.offset), edit.offset) &&
+             ::ftruncate(fd, static_cast<off_t>(file.document.size())) == 0;
+      }
+    }
+    struct stat info;
+    if (ok) ok = ::fstat(fd, &info) == 0;
+    const int saved = errno;
+    if (fd >= 0) ::close(fd);
+    if (!ok) {
+      // What reached the disk is unknown: read it again next time.
+      cache.erase(host_path);
+      SetError(error, Win32ErrorFromErrno(saved));
+      return false;
+    }
+    file.identity = FileIdentity::Of(info);
+    return true;
+  }
+
+  // The file's document for an edit: a missing file is an empty one.
+  CachedFile* LoadForWrite(const std::string& host_path, bool* create, uint32_t* error) {
+    uint32_t load_error = 0;
+    CachedFile* file = Load(host_path, &load_error);
+    *create = false;
+    if (file != nullptr) return file;
+    if (load_error != win32_error::kFileNotFound) {
+      SetError(error, load_error);
+      return nullptr;
+    }
+    *create = true;
+    CachedFile& fresh = cache[host_path];
+    fresh.document = ProfileDocument::Parse("");
+    return &fresh;
+  }
+};
+
+ProfileStore::ProfileStore() : impl_(new Impl) {}
+ProfileStore::~ProfileStore() = default;
+
+void ProfileStore::Forget() { impl_->cache.clear(); }
+
+uint32_t ProfileStore::GetString(const char* section, const char* key, const char* default_value,
+                                 char* buffer, uint32_t size, const std::string& host_path,
+                                 uint32_t* error) {
+  if (buffer == nullptr || size == 0) return 0;
+  CachedFile* file = impl_->Load(host_path, error);
+  if (section == nullptr) {
+    if (file == nullptr) return CopyString("", buffer, size);
+    return CopyList(SectionNames(file->document), buffer, size);
+  }
+  const ProfileSection* found_section =
+      file == nullptr ? nullptr : file->document.FindSection(section);
+  if (key == nullptr) {
+    if (found_section == nullptr) return CopyString("", buffer, size);
+    return CopyList(KeyNames(*found_section), buffer, size);
+  }
+  if (found_section != nullptr) {
+    const long line = file->document.FindKey(*found_section, key);
+    if (line >= 0) {
+      const LineMeaning meaning = ReadLine(found_section->lines[static_cast<size_t>(line)].text);
+      if (meaning.has_equals) return CopyString(Unquoted(meaning.value), buffer, size);
+    }
+  }
+  return CopyString(DefaultValue(default_value), buffer, size);
+}
+
+uint32_t ProfileStore::GetInt(const char* section, const char* key, int32_t default_value,
+                              const std::string& host_path, uint32_t* error) {
+  const uint32_t fallback = static_cast<uint32_t>(default_value);
+  if (section == nullptr || key == nullptr) return fallback;
+  char buffer[kIntBuffer];
+  if (GetString(section, key, "", buffer, kIntBuffer, host_path, error) == 0) return fallback;
+  return ParseProfileInteger(buffer);
+}
+
+uint32_t ProfileStore::GetSection(const char* section, char* buffer, uint32_t size,
+                                  const std::string& host_path, uint32_t* error) {
+  if (section == nullptr || buffer == nullptr || size == 0) {
+    SetError(error, win32_error::kInvalidParameter);
+    return 0;
+  }
+  CachedFile* file = impl_->Load(host_path, error);
+  if (file == nullptr) return CopyString("", buffer, size);
+  SetError(error, win32_error::kSuccess);
+  const ProfileSection* found = file->document.FindSection(section);
+  if (found == nullptr) return CopyList({}, buffer, size);
+  return CopyList(SectionLines(*found), buffer, size);
+}
+
+bool ProfileStore::WriteString(const char* section, const char* key, const char* value,
+                               const std::string& host_path, uint32_t* error) {
+  if (section == nullptr && key == nullptr && value == nullptr) {
+    // Every write is on disk when the call returns; there is nothing left to
+    // flush, and Windows reports the flush as done.
+    impl_->cache.erase(host_path);
+    return true;
+  }
+  if (section == nullptr) {
+    SetError(error, win32_error::kFileNotFound);
+    return false;
+  }
+  bool create = false;
+  CachedFile* file = impl_->LoadForWrite(host_path, &create, error);
+  if (file == nullptr) return false;
+  ProfileEdit edit;
+  if (key == nullptr) {
+    edit = file->document.DeleteSection(section);
+  } else if (value == nullptr) {
+    edit = file->document.DeleteKey(section, key);
+  } else {
+    edit = file->document.SetValue(section, key, value);
+  }
+  return impl_->Commit(host_path, *file, edit, create, error);
+}
+
+bool ProfileStore::WriteSection(const char* section, const char* data,
+                                const std::string& host_path, uint32_t* error) {
+  if (section == nullptr) {
+    SetError(error, win32_error::kFileNotFound);
+    return false;
+  }
+  bool create = false;
+  CachedFile* file = impl_->LoadForWrite(host_path, &create, error);
+  if (file == nullptr) return false;
+  ProfileEdit edit;
+  if (data == nullptr) {
+    edit = file->document.DeleteSection(section);
+  } else {
+    std::vector<std::string> lines;
+    for (const char* item = data; *item != '\0'; item += std::strlen(item) + 1) lines.emplace_back(item);
+    edit = file->document.ReplaceSection(section, lines);
+  }
+  return impl_->Commit(host_path, *file, edit, create, error);
+}
+
+std::string ProfileStore::ReadString(const std::string& host_path, const std::string& section,
+                                     const std::string& key, const std::string& default_value) {
+  std::vector<char> buffer(65536);
+  uint32_t error = 0;
+  const uint32_t length = GetString(section.c_str(), key.c_str(), default_value.c_str(),
+                                    buffer.data(), static_cast<uint32_t>(buffer.size()),
+                                    host_path, &error);
+  return std::string(buffer.data(), length);
+}
+
+}  // namespace velsetup::host
