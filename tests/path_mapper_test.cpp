@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/host/host_test_support.h"
+#include "host_test_support.h"
 #include "platform/platform.h"
 
 namespace velsetup::host {

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "platform/host/host_test_support.h"
+#include "host_test_support.h"
 
 namespace velsetup::host {
 namespace {

@@ -7,7 +7,7 @@
 #include <map>
 
 #include "platform/host/host_platform.h"
-#include "platform/host/host_test_support.h"
+#include "host_test_support.h"
 
 namespace velsetup::host {
 namespace {

@@ -10,7 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/host/host_test_support.h"
+#include "host_test_support.h"
 
 namespace velsetup::host {
 namespace {

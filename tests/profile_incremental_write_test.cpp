@@ -1,0 +1,94 @@
+// The profile engine writes only the bytes an edit changes. Whatever the mix
+// of edits, the file on disk must equal the whole document written anew, and
+// a fresh reader must see what the writer sees.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "platform/host/profile_document.h"
+#include "platform/host/profile_store.h"
+
+namespace velsetup::host {
+namespace {
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+class ProfileIncrementalWrite : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = ::testing::TempDir() + "/incremental_" + std::to_string(getpid()) + ".ini";
+    std::ofstream(path_, std::ios::binary) << kStart;
+    model_ = ProfileDocument::Parse(kStart);
+  }
+  void TearDown() override { ::unlink(path_.c_str()); }
+
+  static constexpr const char* kStart =
+      "; head\r\n[A]\r\nk1=v1\r\n\r\n[B]\nx = 1\n;c\n\n[A]\r\nk9=dup\r\n[C]\rlast=no end";
+
+  std::string path_;
+  ProfileDocument model_;
+  ProfileStore store_;
+};
+
+TEST_F(ProfileIncrementalWrite, RandomEditsMatchAWholeRewrite) {
+  std::mt19937 random(7);
+  const char* sections[] = {"A", "b", "C", "New", "Other"};
+  const char* keys[] = {"k1", "X", "last", "n1", "n2", "k9"};
+  const char* values[] = {"1", "22", "", "a longer value", "v1"};
+  for (int step = 0; step < 400; ++step) {
+    const char* section = sections[random() % 5];
+    const char* key = keys[random() % 6];
+    const char* value = values[random() % 5];
+    uint32_t error = 0;
+    switch (random() % 10) {
+      case 0:
+        ASSERT_TRUE(store_.WriteString(section, nullptr, nullptr, path_, &error));
+        model_.DeleteSection(section);
+        break;
+      case 1:
+      case 2:
+        ASSERT_TRUE(store_.WriteString(section, key, nullptr, path_, &error));
+        model_.DeleteKey(section, key);
+        break;
+      case 3:
+        ASSERT_TRUE(store_.WriteSection(section, "p=1\0q=2\0", path_, &error));
+        model_.ReplaceSection(section, {"p=1", "q=2"});
+        break;
+      default:
+        ASSERT_TRUE(store_.WriteString(section, key, value, path_, &error));
+        model_.SetValue(section, key, value);
+    }
+    ASSERT_EQ(ReadAll(path_), model_.Bytes()) << "after step " << step;
+
+    char mine[256], fresh[256];
+    ProfileStore reader;
+    store_.GetString(section, key, "-", mine, sizeof mine, path_, &error);
+    reader.GetString(section, key, "-", fresh, sizeof fresh, path_, &error);
+    ASSERT_STREQ(mine, fresh) << "after step " << step;
+  }
+}
+
+TEST_F(ProfileIncrementalWrite, ChangeMadeBehindTheStoresBackIsSeen) {
+  uint32_t error = 0;
+  char value[32];
+  ASSERT_TRUE(store_.WriteString("A", "k1", "mine", path_, &error));
+  // Another writer replaces the file with one of the same size.
+  std::string bytes = ReadAll(path_);
+  bytes.replace(bytes.find("k1=mine"), 7, "k1=them");
+  std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes;
+  store_.GetString("A", "k1", "", value, sizeof value, path_, &error);
+  EXPECT_STREQ(value, "them");
+}
+
+}  // namespace
+}  // namespace velsetup::host

@@ -1,0 +1,297 @@
+#include "scenario.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace velsetup::testing {
+
+namespace {
+
+std::string Env(const char* name, const std::string& fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+bool HostExists(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0;
+}
+
+int Shell(const std::string& command) {
+  const int status = std::system(command.c_str());
+  if (status == -1 || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+// One argument for /bin/sh, whatever it holds.
+std::string Quoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') quoted += "'\\''";
+    else quoted += c;
+  }
+  return quoted + "'";
+}
+
+// The words of a command line, each one shell argument: the program joins
+// them again with single blanks, as Windows hands a program its command line.
+std::string QuotedWords(const std::string& command_line) {
+  std::string arguments;
+  std::istringstream words(command_line);
+  for (std::string word; words >> word;) arguments += " " + Quoted(word);
+  return arguments;
+}
+
+char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (Fold(a[i]) != Fold(b[i])) return false;
+  }
+  return true;
+}
+
+// The components of "C:\a\b" ("a", "b"); the drive is always C:.
+std::vector<std::string> Components(const std::string& windows_path) {
+  std::vector<std::string> parts;
+  std::string part;
+  const size_t start = windows_path.size() >= 2 && windows_path[1] == ':' ? 2 : 0;
+  for (size_t i = start; i < windows_path.size(); ++i) {
+    const char c = windows_path[i];
+    if (c == '\\' || c == '/') {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+// The host path of a Windows path under `drive_root`, each existing
+// component found case-blind as Windows finds it.
+std::string HostPathUnder(const std::string& drive_root, const std::string& windows_path) {
+  std::string path = drive_root;
+  for (const std::string& part : Components(windows_path)) {
+    std::string chosen = part;
+    if (DIR* directory = ::opendir(path.c_str())) {
+      while (dirent* entry = ::readdir(directory)) {
+        if (SameName(entry->d_name, part)) {
+          chosen = entry->d_name;
+          break;
+        }
+      }
+      ::closedir(directory);
+    }
+    path += "/" + chosen;
+  }
+  return path;
+}
+
+std::string ReadHostFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+void WriteHostFile(const std::string& path, const std::string& bytes) {
+  Shell("mkdir -p " + Quoted(path.substr(0, path.rfind('/'))));
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string UniqueName() {
+  static std::atomic<int> counter{0};
+  return std::to_string(getpid()) + "_" + std::to_string(counter++);
+}
+
+// The program's place on C: in every scenario, so that both builds log the
+// same module path.
+constexpr const char* kProgramPath = "C:\\KIT\\velsetup.exe";
+
+class DriveScenario : public Scenario {
+ public:
+  using Scenario::Scenario;
+
+  void WriteFile(const std::string& windows_path, const std::string& bytes) override {
+    WriteHostFile(HostPathUnder(drive_c_, windows_path), bytes);
+  }
+  std::string ReadFile(const std::string& windows_path) const override {
+    return ReadHostFile(HostPathUnder(drive_c_, windows_path));
+  }
+  bool Exists(const std::string& windows_path) const override {
+    return HostExists(HostPathUnder(drive_c_, windows_path));
+  }
+
+ protected:
+  std::string drive_c_;
+};
+
+class HostScenario : public DriveScenario {
+ public:
+  explicit HostScenario(Os os) : DriveScenario(Build::kHost, os) {
+    binary_ = Env("VELSETUP_HOST_BINARY", VELSETUP_HOST_BINARY);
+    machine_ = Env("TMPDIR", "/tmp") + "/velsetup_scenario_" + UniqueName();
+    drive_c_ = machine_ + "/drive_c";
+    Shell("rm -rf " + Quoted(machine_) + " && mkdir -p " + Quoted(drive_c_));
+    WriteHostFile(machine_ + "/machine.ini", std::string("[Machine]\nOS=") + MachineOs() +
+                                                 "\nModulePath=" + kProgramPath +
+                                                 "\n[Drives]\nC=drive_c\nZ=\n");
+  }
+  ~HostScenario() override { Shell("rm -rf " + Quoted(machine_)); }
+
+  std::string SkipReason() const override {
+    return HostExists(binary_) ? "" : "the host build is missing (" + binary_ + ")";
+  }
+  std::string TempDir() const override {
+    return os() == Os::kWin95 || os() == Os::kWin98 ? "C:\\WINDOWS\\TEMP\\" : "C:\\WINNT\\TEMP\\";
+  }
+  int Run(const std::string& command_line, const std::vector<std::string>& answers) override {
+    std::string joined;
+    for (const std::string& answer : answers) joined += (joined.empty() ? "" : ",") + answer;
+    return Shell("cd / && VELSETUP_MACHINE=" + Quoted(machine_) + " VELSETUP_ANSWERS=" +
+                 Quoted(joined) + " timeout 120 " + Quoted(binary_) + QuotedWords(command_line) +
+                 " </dev/null >/dev/null 2>&1");
+  }
+  std::string Events() const override { return ReadHostFile(machine_ + "/events.jsonl"); }
+
+ private:
+  const char* MachineOs() const {
+    switch (os()) {
+      case Os::kWin95: return "win95";
+      case Os::kWin98: return "win98";
+      case Os::kNt4: return "nt4";
+      case Os::kWin2000: return "win2000";
+    }
+    return "win2000";
+  }
+
+  std::string binary_, machine_;
+};
+
+// Wine scenarios share one prefix per Windows version and take it in turn
+// (a lock held for the scenario's life): a scenario owns C:\KIT, which is
+// emptied when it starts and removed when it ends, and the temp directory,
+// which is emptied when it starts.
+class WineScenario : public DriveScenario {
+ public:
+  explicit WineScenario(Os os) : DriveScenario(Build::kWine, os) {
+    exe_ = Env("VELSETUP_WIN_BUILD_DIR", VELSETUP_WIN_BUILD_DIR) + "/velsetup.exe";
+    if (!HostExists(kWine)) {
+      skip_ = std::string("Wine is not installed (") + kWine + ")";
+      return;
+    }
+    if (!HostExists(exe_)) {
+      skip_ = "the Windows build is missing (" + exe_ + ")";
+      return;
+    }
+    prefix_ = Env("TMPDIR", "/tmp") + "/velsetup_wine_" + std::to_string(getuid()) + "_" + WineVersion();
+    env_ = "WINEPREFIX=" + Quoted(prefix_) + " WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= DISPLAY= ";
+    drive_c_ = prefix_ + "/drive_c";
+    const std::string lock = prefix_ + ".lock";
+    // Made once: boot the prefix, then set the version every program sees.
+    const std::string make = "[ -f " + Quoted(prefix_ + "/.velsetup_ready") + " ] || { " + env_ +
+                             kWine + " wineboot -i >/dev/null 2>&1 && " + env_ + kWine +
+                             " reg add 'HKCU\\Software\\Wine' /v Version /d " + WineVersion() +
+                             " /f >/dev/null 2>&1 && " + env_ + kWineServer + " -w && touch " +
+                             Quoted(prefix_ + "/.velsetup_ready") + "; }";
+    if (Shell("flock " + Quoted(lock) + " sh -c " + Quoted(make)) != 0) {
+      skip_ = "the Wine prefix could not be made (" + prefix_ + ")";
+      return;
+    }
+    lock_fd_ = OpenLock(lock);
+    Shell("rm -rf " + Quoted(drive_c_ + "/KIT") + " " + Quoted(HostTemp()) + "/*.ini");
+    WriteHostFile(HostPathUnder(drive_c_, kProgramPath), ReadHostFile(exe_));
+  }
+  ~WineScenario() override {
+    if (!drive_c_.empty() && skip_.empty()) Shell("rm -rf " + Quoted(drive_c_ + "/KIT"));
+    if (lock_fd_ >= 0) ::close(lock_fd_);
+  }
+
+  std::string SkipReason() const override { return skip_; }
+  std::string TempDir() const override { return "C:\\users\\" + User() + "\\Temp\\"; }
+  int Run(const std::string& command_line, const std::vector<std::string>&) override {
+    return Shell("cd / && " + env_ + "timeout 120 " + kWine + " " + Quoted(kProgramPath) +
+                 QuotedWords(command_line) + " </dev/null >/dev/null 2>&1; status=$?; " + env_ + kWineServer +
+                 " -w; exit $status");
+  }
+  std::string Events() const override { return ""; }
+
+ private:
+  static constexpr const char* kWine = "/usr/lib/wine/wine64";
+  static constexpr const char* kWineServer = "/usr/lib/wine/wineserver";
+
+  static std::string User() { return Env("USER", "root"); }
+  std::string HostTemp() const { return drive_c_ + "/users/" + User() + "/Temp"; }
+  const char* WineVersion() const {
+    switch (os()) {
+      case Os::kWin95: return "win95";
+      case Os::kWin98: return "win98";
+      case Os::kNt4: return "nt40";
+      case Os::kWin2000: return "win2k";
+    }
+    return "win2k";
+  }
+  static int OpenLock(const std::string& path) {
+    // flock(1) above made the file; hold it for the scenario's life.
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd >= 0) ::lockf(fd, F_LOCK, 0);
+    return fd;
+  }
+
+  std::string exe_, prefix_, env_, skip_;
+  int lock_fd_ = -1;
+};
+
+}  // namespace
+
+const char* BuildName(Build build) { return build == Build::kHost ? "Host" : "Wine"; }
+
+const char* OsName(Os os) {
+  switch (os) {
+    case Os::kWin95: return "Win95";
+    case Os::kWin98: return "Win98";
+    case Os::kNt4: return "Nt4";
+    case Os::kWin2000: return "Win2000";
+  }
+  return "Win2000";
+}
+
+std::unique_ptr<Scenario> MakeScenario(Build build, Os os) {
+  if (build == Build::kHost) return std::make_unique<HostScenario>(os);
+  return std::make_unique<WineScenario>(os);
+}
+
+std::string IniText(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+std::vector<std::string> LogLines(const std::string& log_bytes) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < log_bytes.size()) {
+    size_t end = log_bytes.find("\r\n", start);
+    const bool complete = end != std::string::npos;
+    if (!complete) end = log_bytes.size();
+    std::string line = log_bytes.substr(start, end - start);
+    // "[hh:mm:ss.mmm] " opens every line.
+    if (line.size() >= 15 && line[0] == '[' && line[13] == ']') line = "T" + line.substr(14);
+    lines.push_back(line);
+    start = complete ? end + 2 : end;
+  }
+  return lines;
+}
+
+}  // namespace velsetup::testing

@@ -1,0 +1,72 @@
+// Scenario tests: the real program run on a script in a fresh machine, once
+// as the host build against a simulated machine and once as the Windows build
+// under Wine, with the same script, checked through the same files.
+//
+// A scenario's machine has the drive C: only; the script lives in C:\KIT.
+// Paths handed to the helpers are Windows paths on C: ("C:\\KIT\\SETUP.INI").
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace velsetup::testing {
+
+enum class Build { kHost, kWine };
+
+// The Windows versions a scenario can name; each build maps them onto its
+// own switch (machine.ini OS= on the host, the Wine version on Wine).
+enum class Os { kWin95, kWin98, kNt4, kWin2000 };
+
+const char* BuildName(Build build);
+const char* OsName(Os os);
+
+class Scenario {
+ public:
+  virtual ~Scenario() = default;
+
+  // Why the scenario cannot run here (no Wine, no Windows build), or empty.
+  virtual std::string SkipReason() const = 0;
+
+  // Files of the machine's C: drive, by Windows path; missing directories are
+  // made. Bytes are written and read as they are (give CR LF yourself).
+  virtual void WriteFile(const std::string& windows_path, const std::string& bytes) = 0;
+  virtual std::string ReadFile(const std::string& windows_path) const = 0;
+  virtual bool Exists(const std::string& windows_path) const = 0;
+
+  // The machine's temporary directory as the program sees it ("C:\\...\\").
+  virtual std::string TempDir() const = 0;
+
+  // Runs the program with this command line (its arguments joined by blanks,
+  // Windows paths as given). `answers` are the message-box buttons to press,
+  // in order (host build only; Wine's boxes are not shown, see below).
+  // Returns the exit code, or -1 when the program did not end normally.
+  virtual int Run(const std::string& command_line,
+                  const std::vector<std::string>& answers = {}) = 0;
+
+  // The machine's events.jsonl (host build); empty on Wine, where message
+  // boxes and restarts leave no record.
+  virtual std::string Events() const = 0;
+
+  Build build() const { return build_; }
+  Os os() const { return os_; }
+
+ protected:
+  Scenario(Build build, Os os) : build_(build), os_(os) {}
+
+ private:
+  Build build_;
+  Os os_;
+};
+
+// A fresh machine for one test; removed with the object.
+std::unique_ptr<Scenario> MakeScenario(Build build, Os os);
+
+// A script's text from lines: joined with CR LF, ending in one.
+std::string IniText(const std::vector<std::string>& lines);
+
+// The lines of an install log, CR LF removed, with the time stamp of each
+// line replaced by "T" so that two runs compare equal.
+std::vector<std::string> LogLines(const std::string& log_bytes);
+
+}  // namespace velsetup::testing
