@@ -248,6 +248,8 @@ ProfileEdit ProfileDocument::AppendSection(std::string_view section_name,
 ProfileEdit ProfileDocument::SetValue(std::string_view section_name, std::string_view name,
                                       std::string_view value) {
   const std::string_view key = TrimProfileBlanks(name);
+  // Leading blanks of a value are not written; reading would drop them anyway.
+  while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
   std::string text(key);
   text += '=';
   text += value;
@@ -301,18 +303,14 @@ ProfileEdit ProfileDocument::DeleteKey(std::string_view section_name, std::strin
 
 ProfileEdit ProfileDocument::DeleteSection(std::string_view section_name) {
   ProfileEdit edit;
-  const std::string folded = FoldName(section_name);
-  for (size_t s = 0; s < sections_.size(); ++s) {
-    if (!sections_[s].has_header || sections_[s].folded_name != folded) continue;
-    if (!edit.changed) {
-      edit.changed = true;
-      edit.offset = OffsetOf(s, 0);
-    }
-    size_ -= sections_[s].bytes;
-    sections_.erase(sections_.begin() + static_cast<long>(s));
-    --s;
-  }
-  if (edit.changed) RebuildSectionIndex();
+  ProfileSection* section = FindSectionMutable(section_name);
+  if (section == nullptr) return edit;
+  const size_t number = static_cast<size_t>(section - sections_.data());
+  edit.changed = true;
+  edit.offset = OffsetOf(number, 0);
+  size_ -= section->bytes;
+  sections_.erase(sections_.begin() + static_cast<long>(number));
+  RebuildSectionIndex();
   return edit;
 }
 

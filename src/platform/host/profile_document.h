@@ -83,7 +83,8 @@ class ProfileDocument {
                        std::string_view value);
   // Removes the first line of key `name` in the first section of that name.
   ProfileEdit DeleteKey(std::string_view section_name, std::string_view name);
-  // Removes every section of that name, header and lines.
+  // Removes the first section of that name, header and lines; a later
+  // section of the same name stays, as the system's own calls leave it.
   ProfileEdit DeleteSection(std::string_view section_name);
   // Replaces the entries of the first section of that name by `lines` (or
   // appends the section); its comments go with them, trailing blanks stay.
