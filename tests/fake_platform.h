@@ -22,6 +22,13 @@ class FakeFiles : public FileApi {
     appended[path] += text;
     return true;
   }
+  bool ReadWholeFile(const char*, std::string* bytes) override {
+    bytes->clear();
+    return false;
+  }
+  bool WriteNewFile(const char*, const std::string&) override { return false; }
+  bool MoveFileA(const char*, const char*) override { return false; }
+  bool MoveFileExA(const char*, const char*, uint32_t) override { return false; }
   bool accept_appends = true;
   std::map<std::string, std::string> appended;
 };
@@ -45,6 +52,7 @@ class FakeSystem : public SystemApi {
   uint32_t GetCurrentProcessId() override { return 42; }
   uint16_t GetUserDefaultLangID() override { return 0x0409; }
   void GetLocalTime(LocalTime* time) override { *time = now; }
+  void Sleep(uint32_t milliseconds) override { slept_ms += milliseconds; }
   uint32_t GetLastError() override { return last_error; }
   void SetLastError(uint32_t code) override { last_error = code; }
   bool FormatSystemMessage(uint32_t code, std::string* text) override {
@@ -52,9 +60,21 @@ class FakeSystem : public SystemApi {
     *text = it == messages.end() ? std::string() : it->second;
     return it != messages.end();
   }
+  bool OpenProcessToken() override { return version.platform_id == kPlatformWin32Nt; }
+  bool EnablePrivilege(const char* name) override {
+    enabled_privileges.push_back(name);
+    return true;
+  }
+  bool ExitWindowsEx(uint32_t flags, uint32_t) override {
+    restarts.push_back(flags);
+    return true;
+  }
   OsVersionInfo version{5, 0, 2195, kPlatformWin32Nt, ""};
+  std::vector<std::string> enabled_privileges;
+  std::vector<uint32_t> restarts;
   LocalTime now{2026, 12, 1, 7, 9, 5, 3, 7};
   uint32_t last_error = 0;
+  uint64_t slept_ms = 0;
   std::string module_path = "D:\\KIT\\TOOL.EXE";
   std::map<uint32_t, std::string> messages{
       {2, "The system cannot find the file specified.\r\n"}};

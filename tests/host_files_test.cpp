@@ -227,5 +227,72 @@ TEST_F(HostFilesTest, AppendTextWritesLikeATextModeStream) {
   EXPECT_EQ(Error(), 5u);
 }
 
+TEST_F(HostFilesTest, WholeFilesAreReadAndWrittenAsCreateFileDoes) {
+  WriteHostFile(C("a.bin"), std::string("a\0\r\nb", 5));
+  std::string bytes;
+  EXPECT_TRUE(files_.ReadWholeFile("C:\\A.BIN", &bytes));
+  EXPECT_EQ(bytes, std::string("a\0\r\nb", 5));
+  EXPECT_FALSE(files_.ReadWholeFile("C:\\none.bin", &bytes));
+  EXPECT_EQ(Error(), 2u);
+  EXPECT_FALSE(files_.ReadWholeFile("C:\\nodir\\a.bin", &bytes));
+  EXPECT_EQ(Error(), 3u);
+  EXPECT_FALSE(files_.ReadWholeFile("C:\\dir", &bytes));
+  EXPECT_EQ(Error(), 5u);
+
+  EXPECT_TRUE(files_.WriteNewFile("C:\\a.bin", "new"));
+  EXPECT_EQ(ReadHostFile(C("a.bin")), "new");
+  EXPECT_EQ(files_.GetFileAttributesA("C:\\a.bin"), 0x20u);
+  EXPECT_TRUE(files_.WriteNewFile("C:\\dir\\b.bin", ""));
+  EXPECT_TRUE(HostExists(C("dir/b.bin")));
+  ASSERT_TRUE(files_.SetFileAttributesA("C:\\a.bin", 0x1));
+  EXPECT_FALSE(files_.WriteNewFile("C:\\a.bin", "x"));
+  EXPECT_EQ(Error(), 5u);
+  ASSERT_TRUE(files_.SetFileAttributesA("C:\\a.bin", 0x2));
+  EXPECT_FALSE(files_.WriteNewFile("C:\\a.bin", "x"));  // hidden, created as normal
+  EXPECT_EQ(Error(), 5u);
+  EXPECT_FALSE(files_.WriteNewFile("C:\\nodir\\a.bin", "x"));
+  EXPECT_EQ(Error(), 3u);
+  EXPECT_EQ(ReadHostFile(C("a.bin")), "new");
+  EXPECT_EQ(LeftoverFiles(), 0);
+}
+
+TEST_F(HostFilesTest, MovesReplaceOnlyWhenAskedAndCarryTheAttributes) {
+  WriteHostFile(C("old.txt"), "old");
+  WriteHostFile(C("new.txt"), "new");
+  ASSERT_TRUE(files_.SetFileAttributesA("C:\\new.txt", 0x2 | 0x20));
+  EXPECT_FALSE(files_.MoveFileA("C:\\new.txt", "C:\\old.txt"));
+  EXPECT_EQ(Error(), 183u);
+  EXPECT_FALSE(files_.MoveFileExA("C:\\new.txt", "C:\\old.txt", 0));
+  EXPECT_EQ(Error(), 183u);
+  EXPECT_TRUE(files_.MoveFileExA("C:\\new.txt", "C:\\OLD.TXT", move_file::kReplaceExisting));
+  EXPECT_EQ(ReadHostFile(C("old.txt")), "new");
+  EXPECT_FALSE(HostExists(C("new.txt")));
+  EXPECT_EQ(files_.GetFileAttributesA("C:\\old.txt"), 0x22u);
+
+  EXPECT_TRUE(files_.MoveFileA("C:\\old.txt", "C:\\dir\\moved.txt"));
+  EXPECT_EQ(ReadHostFile(C("dir/moved.txt")), "new");
+  EXPECT_FALSE(files_.MoveFileA("C:\\old.txt", "C:\\x.txt"));
+  EXPECT_EQ(Error(), 2u);
+  WriteHostFile(C("ro.txt"), "ro");
+  ASSERT_TRUE(files_.SetFileAttributesA("C:\\ro.txt", 0x1));
+  EXPECT_FALSE(
+      files_.MoveFileExA("C:\\dir\\moved.txt", "C:\\ro.txt", move_file::kReplaceExisting));
+  EXPECT_EQ(Error(), 5u);
+  EXPECT_EQ(ReadHostFile(C("ro.txt")), "ro");
+}
+
+TEST(HostFilesWin9x, HasNoMoveFileEx) {
+  ScratchDir dir;
+  ASSERT_EQ(::mkdir((dir / "drive_c").c_str(), 0755), 0);
+  LastError last_error;
+  PathMapper paths({{'C', dir / "drive_c"}}, Root());
+  DosAttributes attributes;
+  HostFiles files(paths, attributes, last_error, /*nt_family=*/false);
+  WriteHostFile(dir / "drive_c/a.txt", "a");
+  EXPECT_FALSE(files.MoveFileExA("C:\\a.txt", "C:\\b.txt", move_file::kReplaceExisting));
+  EXPECT_EQ(last_error.code, 120u);
+  EXPECT_TRUE(files.MoveFileA("C:\\a.txt", "C:\\b.txt"));
+}
+
 }  // namespace
 }  // namespace velsetup::host

@@ -21,7 +21,8 @@ MachineConfig Config(const std::string& temp_dir) {
 
 TEST(HostSystemTest, DirectoryQueriesFollowTheWin32BufferContract) {
   LastError last_error;
-  HostSystem system(Config("C:\\WINNT\\TEMP\\"), "Z:\\opt\\velsetup", last_error);
+  EventLog events("/dev/null");
+  HostSystem system(Config("C:\\WINNT\\TEMP\\"), "Z:\\opt\\velsetup", last_error, events);
   char buffer[32];
   std::memset(buffer, '#', sizeof buffer);
   // "C:\WINNT\TEMP\" is 14 characters: 15 bytes with the terminator.
@@ -39,8 +40,9 @@ TEST(HostSystemTest, DirectoryQueriesFollowTheWin32BufferContract) {
 
 TEST(HostSystemTest, ModuleFileNameIsCutAsOnWindows2000) {
   LastError last_error;
+  EventLog events("/dev/null");
   last_error.code = 77;
-  HostSystem system(Config("C:\\"), "Z:\\opt\\velsetup", last_error);  // 15 characters
+  HostSystem system(Config("C:\\"), "Z:\\opt\\velsetup", last_error, events);  // 15 characters
   char buffer[32];
   EXPECT_EQ(system.GetModuleFileNameA(buffer, sizeof buffer), 15u);
   EXPECT_STREQ(buffer, "Z:\\opt\\velsetup");
@@ -71,7 +73,8 @@ TEST(HostSystemTest, VersionsOfTheSimulatedSystems) {
 
 TEST(HostSystemTest, SystemMessagesEndInCrLfAndUnknownCodesHaveNone) {
   LastError last_error;
-  HostSystem system(Config("C:\\"), "C:\\t.exe", last_error);
+  EventLog events("/dev/null");
+  HostSystem system(Config("C:\\"), "C:\\t.exe", last_error, events);
   std::string text;
   ASSERT_TRUE(system.FormatSystemMessage(2, &text));
   EXPECT_EQ(text, "The system cannot find the file specified.\r\n");

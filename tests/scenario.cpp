@@ -182,7 +182,7 @@ class HostScenario : public DriveScenario {
 // Wine scenarios share one prefix per Windows version and take it in turn
 // (a lock held for the scenario's life): a scenario owns C:\KIT, which is
 // emptied when it starts and removed when it ends, and the temp directory,
-// which is emptied when it starts.
+// which is emptied when it starts (both belong to the prefix, not the user).
 class WineScenario : public DriveScenario {
  public:
   explicit WineScenario(Os os) : DriveScenario(Build::kWine, os) {
@@ -210,7 +210,7 @@ class WineScenario : public DriveScenario {
       return;
     }
     lock_fd_ = OpenLock(lock);
-    Shell("rm -rf " + Quoted(drive_c_ + "/KIT") + " " + Quoted(HostTemp()) + "/*.ini");
+    Shell("rm -rf " + Quoted(drive_c_ + "/KIT") + " " + Quoted(HostTemp()) + "/*");
     WriteHostFile(HostPathUnder(drive_c_, kProgramPath), ReadHostFile(exe_));
   }
   ~WineScenario() override {

@@ -1,5 +1,6 @@
 #include "engine/entry.h"
 
+#include "engine/command_loop.h"
 #include "engine/install_log.h"
 #include "engine/run_state.h"
 #include "engine/startup.h"
@@ -31,7 +32,7 @@ int VelsetupMain(const Platform& platform, const std::string& command_line) {
     if (!Run().silent_mode) ShowUsageBox();
     return 0;
   }
-  return 0;
+  return RunScript();
 }
 
 }  // namespace velsetup

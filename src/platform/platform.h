@@ -28,6 +28,7 @@ constexpr uint32_t kSharingViolation = 32;
 constexpr uint32_t kFileExists = 80;
 constexpr uint32_t kInvalidParameter = 87;
 constexpr uint32_t kDiskFull = 112;
+constexpr uint32_t kCallNotImplemented = 120;
 constexpr uint32_t kInsufficientBuffer = 122;
 constexpr uint32_t kInvalidName = 123;
 constexpr uint32_t kDirNotEmpty = 145;
@@ -47,6 +48,13 @@ constexpr uint32_t kArchive = 0x20;
 constexpr uint32_t kNormal = 0x80;
 constexpr uint32_t kInvalid = 0xFFFFFFFFu;
 }  // namespace file_attribute
+
+// MoveFileExA flags.
+namespace move_file {
+constexpr uint32_t kReplaceExisting = 0x1;
+constexpr uint32_t kCopyAllowed = 0x2;
+constexpr uint32_t kWriteThrough = 0x8;
+}  // namespace move_file
 
 // The fields of OSVERSIONINFOA that anything in the tool looks at.
 struct OsVersionInfo {
@@ -96,6 +104,17 @@ class FileApi {
   // Appends `text` through a text-mode stream opened "a+": every "\n" reaches
   // the file as CR LF; the file is created when missing, its directory is not.
   virtual bool AppendText(const char* path, const std::string& text) = 0;
+  // CreateFileA(GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING), ReadFile to
+  // the end, CloseHandle: the file's bytes as they are.
+  virtual bool ReadWholeFile(const char* path, std::string* bytes) = 0;
+  // CreateFileA(GENERIC_WRITE, no sharing, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL),
+  // WriteFile of every byte, FlushFileBuffers, CloseHandle. A failed write may
+  // leave a partial file on Windows; the caller deletes it.
+  virtual bool WriteNewFile(const char* path, const std::string& bytes) = 0;
+  // Fails with 183 where `new_name` exists; a file may move to another volume.
+  virtual bool MoveFileA(const char* existing, const char* new_name) = 0;
+  // Fails with 120 on the Windows 9x family, which lacks the call.
+  virtual bool MoveFileExA(const char* existing, const char* new_name, uint32_t flags) = 0;
 };
 
 // Version, directories, identity, time, errors.
@@ -114,12 +133,22 @@ class SystemApi {
   virtual uint32_t GetCurrentProcessId() = 0;
   virtual uint16_t GetUserDefaultLangID() = 0;
   virtual void GetLocalTime(LocalTime* time) = 0;
+  virtual void Sleep(uint32_t milliseconds) = 0;
   virtual uint32_t GetLastError() = 0;
   virtual void SetLastError(uint32_t code) = 0;
   // FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FROM_SYSTEM | IGNORE_INSERTS,
   // code, language 0x0400): the system's text, line end included; false and an
   // empty text when the system has none.
   virtual bool FormatSystemMessage(uint32_t code, std::string* text) = 0;
+
+  // Opens this process's access token for adjusting and querying privileges
+  // (OpenProcessToken with 0x28); false, with the last error, when it cannot.
+  virtual bool OpenProcessToken() = 0;
+  // Enables one named privilege on the opened token (LookupPrivilegeValueA,
+  // then AdjustTokenPrivileges with SE_PRIVILEGE_ENABLED); the result is
+  // AdjustTokenPrivileges' own.
+  virtual bool EnablePrivilege(const char* privilege_name) = 0;
+  virtual bool ExitWindowsEx(uint32_t flags, uint32_t reserved) = 0;
 };
 
 // Message boxes (no owner window).

@@ -233,3 +233,124 @@ bool HostFiles::AppendText(const char* path, const std::string& text) {
 }
 
 }  // namespace velsetup::host
+
+namespace velsetup::host {
+
+bool HostFiles::ReadWholeFile(const char* path, std::string* bytes) {
+  bytes->clear();
+  ResolvedPath resolved;
+  if (!ResolveArgument(path, &resolved)) return false;
+  if (!resolved.exists) return Fail(win32_error::kFileNotFound);
+  if (resolved.is_directory) return Fail(win32_error::kAccessDenied);
+  // A reader that shares reading only cannot open a file another holds.
+  if (IsLockedByAnotherProcess(resolved.host_path)) return Fail(win32_error::kSharingViolation);
+  const int fd = ::open(resolved.host_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return Fail(Win32ErrorFromErrno(errno));
+  char buffer[64 * 1024];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      const int error_number = errno;
+      ::close(fd);
+      bytes->clear();
+      return Fail(Win32ErrorFromErrno(error_number));
+    }
+    if (got == 0) break;
+    bytes->append(buffer, static_cast<size_t>(got));
+  }
+  ::close(fd);
+  return true;
+}
+
+bool HostFiles::WriteNewFile(const char* path, const std::string& bytes) {
+  ResolvedPath resolved;
+  if (!ResolveArgument(path, &resolved)) return false;
+  if (resolved.exists) {
+    if (resolved.is_directory) return Fail(win32_error::kAccessDenied);
+    // CREATE_ALWAYS refuses a read-only file, and a hidden or system one when
+    // the new attributes (FILE_ATTRIBUTE_NORMAL) lack those bits.
+    const uint32_t existing = attributes_.Stored(resolved.host_path, false);
+    if ((existing & (file_attribute::kReadOnly | file_attribute::kHidden |
+                     file_attribute::kSystem)) != 0) {
+      return Fail(win32_error::kAccessDenied);
+    }
+    if (IsLockedByAnotherProcess(resolved.host_path)) return Fail(win32_error::kSharingViolation);
+  }
+  const std::string temporary = TemporaryNameIn(DirectoryOf(resolved.host_path));
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) return Fail(Win32ErrorFromErrno(errno));
+  int error_number = 0;
+  if (!WriteAll(fd, bytes.data(), bytes.size()) || ::fsync(fd) != 0) error_number = errno;
+  if (::close(fd) != 0 && error_number == 0) error_number = errno;
+  if (error_number == 0 && ::rename(temporary.c_str(), resolved.host_path.c_str()) != 0) {
+    error_number = errno;
+  }
+  if (error_number != 0) {
+    ::unlink(temporary.c_str());
+    return Fail(Win32ErrorFromErrno(error_number));
+  }
+  // A new file has the archive bit only; a sidecar of the old one goes.
+  attributes_.Forget(resolved.host_path);
+  return true;
+}
+
+bool HostFiles::MoveFileA(const char* existing, const char* new_name) {
+  return Move(existing, new_name, false, true);
+}
+
+bool HostFiles::MoveFileExA(const char* existing, const char* new_name, uint32_t flags) {
+  if (!nt_family_) return Fail(win32_error::kCallNotImplemented);
+  return Move(existing, new_name, (flags & move_file::kReplaceExisting) != 0,
+              (flags & move_file::kCopyAllowed) != 0);
+}
+
+bool HostFiles::Move(const char* existing, const char* new_name, bool replace,
+                     bool copy_allowed) {
+  ResolvedPath from;
+  if (!ResolveArgument(existing, &from)) return false;
+  if (!from.exists) return Fail(win32_error::kFileNotFound);
+  ResolvedPath to;
+  if (!ResolveArgument(new_name, &to)) return false;
+  if (to.exists) {
+    struct stat source_info, destination_info;
+    if (::stat(from.host_path.c_str(), &source_info) == 0 &&
+        ::stat(to.host_path.c_str(), &destination_info) == 0 &&
+        source_info.st_dev == destination_info.st_dev &&
+        source_info.st_ino == destination_info.st_ino) {
+      // A move onto itself (a new spelling of the same name) changes nothing
+      // the simulation keeps: names are found case-blind anyway.
+      return true;
+    }
+    if (!replace) return Fail(win32_error::kAlreadyExists);
+    if (to.is_directory || from.is_directory) return Fail(win32_error::kAccessDenied);
+    if (attributes_.IsReadOnly(to.host_path)) return Fail(win32_error::kAccessDenied);
+    if (IsLockedByAnotherProcess(to.host_path)) return Fail(win32_error::kSharingViolation);
+  }
+  if (!from.is_directory && IsLockedByAnotherProcess(from.host_path)) {
+    return Fail(win32_error::kSharingViolation);
+  }
+  const uint32_t bits = attributes_.Stored(from.host_path, from.is_directory);
+  if (::rename(from.host_path.c_str(), to.host_path.c_str()) != 0) {
+    const int error_number = errno;
+    if (error_number != EXDEV) return Fail(Win32ErrorFromErrno(error_number));
+    // Another volume: a file is copied and the original deleted, where the
+    // caller allows it; a directory never moves across volumes.
+    if (!copy_allowed || from.is_directory) return Fail(win32_error::kNotSameDevice);
+    const uint32_t error = CopyContents(from, to, !replace);
+    if (error != win32_error::kSuccess) return Fail(error);
+    if (::unlink(from.host_path.c_str()) != 0) return Fail(Win32ErrorFromErrno(errno));
+    attributes_.Forget(from.host_path);
+    return true;
+  }
+  // The attributes travel with the file: an extended attribute by itself, a
+  // sidecar by being written anew.
+  attributes_.Forget(from.host_path);
+  attributes_.Forget(to.host_path);
+  if (attributes_.Stored(to.host_path, from.is_directory) != bits) {
+    attributes_.Store(to.host_path, bits);
+  }
+  return true;
+}
+
+}  // namespace velsetup::host

@@ -12,14 +12,22 @@ namespace velsetup::host {
 
 class HostFiles : public FileApi {
  public:
-  HostFiles(PathMapper& paths, DosAttributes& attributes, LastError& last_error)
-      : paths_(paths), attributes_(attributes), last_error_(last_error) {}
+  // `nt_family` false simulates the Windows 9x family, which lacks MoveFileExA.
+  HostFiles(PathMapper& paths, DosAttributes& attributes, LastError& last_error,
+            bool nt_family = true)
+      : paths_(paths), attributes_(attributes), last_error_(last_error), nt_family_(nt_family) {}
 
   uint32_t GetFileAttributesA(const char* path) override;
   bool SetFileAttributesA(const char* path, uint32_t attributes) override;
   bool CopyFileA(const char* source, const char* destination, bool fail_if_exists) override;
   bool DeleteFileA(const char* path) override;
   bool AppendText(const char* path, const std::string& text) override;
+  bool ReadWholeFile(const char* path, std::string* bytes) override;
+  // The new contents are written under a temporary name and renamed over the
+  // file, so a process killed meanwhile leaves the old file or the new one.
+  bool WriteNewFile(const char* path, const std::string& bytes) override;
+  bool MoveFileA(const char* existing, const char* new_name) override;
+  bool MoveFileExA(const char* existing, const char* new_name, uint32_t flags) override;
 
  private:
   // Resolves a path argument; false with the error set when that fails.
@@ -27,10 +35,12 @@ class HostFiles : public FileApi {
   bool Fail(uint32_t code);
   uint32_t CopyContents(const ResolvedPath& source, const ResolvedPath& destination,
                         bool fail_if_exists);
+  bool Move(const char* existing, const char* new_name, bool replace, bool copy_allowed);
 
   PathMapper& paths_;
   DosAttributes& attributes_;
   LastError& last_error_;
+  bool nt_family_;
 };
 
 }  // namespace velsetup::host

@@ -47,8 +47,8 @@ HostPlatform::HostPlatform(std::string machine_dir, MachineConfig config,
       file_access_(paths_, attributes_, last_error_),
       events_(JoinHostPath(machine_dir_, "events.jsonl")),
       profile_(file_access_, config_.windows_dir.Text()),
-      files_(paths_, attributes_, last_error_),
-      system_(config_, ModulePathOf(config_, paths_, host_binary_path), last_error_),
+      files_(paths_, attributes_, last_error_, config_.nt_family()),
+      system_(config_, ModulePathOf(config_, paths_, host_binary_path), last_error_, events_),
       ui_(events_, last_error_, SplitAnswers(Env("VELSETUP_ANSWERS")), TerminalInput(), stderr) {}
 
 std::unique_ptr<HostPlatform> HostPlatform::Open(const std::string& machine_dir,

@@ -2,10 +2,12 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <ctime>
 
 #include "platform/host/system_messages.h"
+#include "platform/host/windows_path.h"
 
 namespace velsetup::host {
 
@@ -25,7 +27,7 @@ uint32_t CopyOut(const std::string& value, char* buffer, uint32_t size) {
 }  // namespace
 
 HostSystem::HostSystem(const MachineConfig& config, std::string module_path,
-                       LastError& last_error)
+                       LastError& last_error, EventLog& events)
     : version_(config.version),
       language_(config.user_language),
       windows_dir_(config.windows_dir.Text()),
@@ -33,7 +35,10 @@ HostSystem::HostSystem(const MachineConfig& config, std::string module_path,
       temp_dir_(config.temp_dir),
       current_dir_(config.current_dir.Text()),
       module_path_(std::move(module_path)),
-      last_error_(last_error) {}
+      last_error_(last_error),
+      events_(events),
+      nt_family_(config.nt_family()),
+      failing_privileges_(config.failing_privileges) {}
 
 bool HostSystem::GetVersionExA(OsVersionInfo* info) {
   *info = version_;
@@ -87,6 +92,13 @@ void HostSystem::GetLocalTime(LocalTime* time) {
   time->milliseconds = static_cast<uint16_t>(now.tv_nsec / 1000000);
 }
 
+void HostSystem::Sleep(uint32_t milliseconds) {
+  timespec left{static_cast<time_t>(milliseconds / 1000),
+                static_cast<long>(milliseconds % 1000) * 1000000L};
+  while (::nanosleep(&left, &left) != 0 && errno == EINTR) {
+  }
+}
+
 bool HostSystem::FormatSystemMessage(uint32_t code, std::string* text) {
   const char* message = SystemMessageText(code);
   if (message == nullptr) {
@@ -96,6 +108,36 @@ bool HostSystem::FormatSystemMessage(uint32_t code, std::string* text) {
     return false;
   }
   *text = message;
+  return true;
+}
+
+bool HostSystem::OpenProcessToken() {
+  if (!nt_family_) {
+    // The 9x family has no security: the call is not implemented there.
+    last_error_.code = 120;  // ERROR_CALL_NOT_IMPLEMENTED
+    return false;
+  }
+  token_open_ = true;
+  return true;
+}
+
+bool HostSystem::EnablePrivilege(const char* privilege_name) {
+  if (!token_open_) {
+    last_error_.code = win32_error::kInvalidHandle;
+    return false;
+  }
+  for (const std::string& failing : failing_privileges_) {
+    if (EqualsCaseBlind(failing, privilege_name)) {
+      last_error_.code = win32_error::kAccessDenied;
+      return false;
+    }
+  }
+  last_error_.code = win32_error::kSuccess;
+  return true;
+}
+
+bool HostSystem::ExitWindowsEx(uint32_t flags, uint32_t) {
+  events_.Append("{\"event\":\"restart\",\"flags\":" + std::to_string(flags) + "}");
   return true;
 }
 

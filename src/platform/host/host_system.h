@@ -4,6 +4,9 @@
 
 #include <string>
 
+#include <vector>
+
+#include "platform/host/events.h"
 #include "platform/host/last_error.h"
 #include "platform/host/machine_config.h"
 #include "platform/platform.h"
@@ -13,7 +16,8 @@ namespace velsetup::host {
 class HostSystem : public SystemApi {
  public:
   // `module_path` is the full Windows path GetModuleFileNameA reports.
-  HostSystem(const MachineConfig& config, std::string module_path, LastError& last_error);
+  HostSystem(const MachineConfig& config, std::string module_path, LastError& last_error,
+             EventLog& events);
 
   bool GetVersionExA(OsVersionInfo* info) override;
   uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) override;
@@ -24,15 +28,27 @@ class HostSystem : public SystemApi {
   uint32_t GetCurrentProcessId() override;
   uint16_t GetUserDefaultLangID() override;
   void GetLocalTime(LocalTime* time) override;
+  // A real pause: a script's waits take as long as they would on Windows.
+  void Sleep(uint32_t milliseconds) override;
   uint32_t GetLastError() override { return last_error_.code; }
   void SetLastError(uint32_t code) override { last_error_.code = code; }
   bool FormatSystemMessage(uint32_t code, std::string* text) override;
+  // The token is simulated: there is one on the NT family, where every
+  // privilege can be enabled unless machine.ini names it as failing.
+  bool OpenProcessToken() override;
+  bool EnablePrivilege(const char* privilege_name) override;
+  // Records the restart in events.jsonl; nothing is restarted.
+  bool ExitWindowsEx(uint32_t flags, uint32_t reserved) override;
 
  private:
   OsVersionInfo version_;
   uint16_t language_;
   std::string windows_dir_, system_dir_, temp_dir_, current_dir_, module_path_;
   LastError& last_error_;
+  EventLog& events_;
+  bool nt_family_;
+  bool token_open_ = false;
+  std::vector<std::string> failing_privileges_;
 };
 
 }  // namespace velsetup::host

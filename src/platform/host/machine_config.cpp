@@ -188,6 +188,17 @@ MachineConfig LoadMachineConfig(const std::string& machine_dir, ProfileStore& st
     warnings->push_back("[Bios] SystemID=" + system_id + " is no 16-bit number; using 0x0000");
   }
   config.bios_id_string = ini.Get("Bios", "IdString");
+
+  std::string failing = ini.Get("Machine", "FailPrivileges");
+  for (size_t start = 0; start <= failing.size();) {
+    size_t comma = failing.find(',', start);
+    if (comma == std::string::npos) comma = failing.size();
+    std::string name = failing.substr(start, comma - start);
+    while (!name.empty() && name.front() == ' ') name.erase(0, 1);
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    if (!name.empty()) config.failing_privileges.push_back(name);
+    start = comma + 1;
+  }
   return config;
 }
 
@@ -212,6 +223,8 @@ const char* DefaultMachineIni() {
          "; The tool's own path (GetModuleFileNameA). Default: the host program's path seen\n"
          "; through the drive that maps it, as Z:\\usr\\local\\bin\\velsetup.\n"
          "ModulePath=\n"
+         "; Privileges whose adjustment fails, comma-separated (SeShutdownPrivilege, ...).\n"
+         "FailPrivileges=\n"
          "\n"
          "[Drives]\n"
          "; A drive letter and its directory: relative to this machine's directory, or\n"

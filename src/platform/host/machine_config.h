@@ -37,6 +37,9 @@ struct MachineConfig {
   std::string bios_signature = "VELMOR";
   uint16_t bios_system_id = 0;
   std::string bios_id_string;
+  // Privileges whose adjustment fails on this machine (names as the system
+  // knows them), so that a run's error lines can be seen.
+  std::vector<std::string> failing_privileges;
 
   bool nt_family() const { return version.platform_id == kPlatformWin32Nt; }
 };

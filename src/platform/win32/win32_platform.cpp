@@ -52,6 +52,50 @@ bool Win32Files::AppendText(const char* path, const std::string& text) {
   return std::fclose(file) == 0 && written;
 }
 
+bool Win32Files::ReadWholeFile(const char* path, std::string* bytes) {
+  bytes->clear();
+  HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  char buffer[64 * 1024];
+  DWORD got = 0;
+  bool ok;
+  while ((ok = ::ReadFile(file, buffer, sizeof buffer, &got, nullptr) != FALSE) && got > 0) {
+    bytes->append(buffer, got);
+  }
+  const DWORD error = ::GetLastError();
+  ::CloseHandle(file);
+  if (!ok) ::SetLastError(error);
+  return ok;
+}
+
+bool Win32Files::WriteNewFile(const char* path, const std::string& bytes) {
+  HANDLE file = ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  for (size_t done = 0; ok && done < bytes.size();) {
+    const size_t left = bytes.size() - done;
+    const DWORD chunk = left > 0x100000 ? 0x100000 : static_cast<DWORD>(left);
+    DWORD written = 0;
+    ok = ::WriteFile(file, bytes.data() + done, chunk, &written, nullptr) != FALSE && written > 0;
+    done += written;
+  }
+  ok = ok && ::FlushFileBuffers(file) != FALSE;
+  const DWORD error = ::GetLastError();
+  const bool closed = ::CloseHandle(file) != FALSE;
+  if (!ok) ::SetLastError(error);
+  return ok && closed;
+}
+
+bool Win32Files::MoveFileA(const char* existing, const char* new_name) {
+  return ::MoveFileA(existing, new_name) != FALSE;
+}
+
+bool Win32Files::MoveFileExA(const char* existing, const char* new_name, uint32_t flags) {
+  return ::MoveFileExA(existing, new_name, flags) != FALSE;
+}
+
 bool Win32System::GetVersionExA(OsVersionInfo* info) {
   OSVERSIONINFOA record = {};
   record.dwOSVersionInfoSize = sizeof record;  // 148
@@ -95,6 +139,8 @@ void Win32System::GetLocalTime(LocalTime* time) {
                     now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
+void Win32System::Sleep(uint32_t milliseconds) { ::Sleep(milliseconds); }
+
 uint32_t Win32System::GetLastError() { return ::GetLastError(); }
 
 void Win32System::SetLastError(uint32_t code) { ::SetLastError(code); }
@@ -114,6 +160,33 @@ bool Win32System::FormatSystemMessage(uint32_t code, std::string* text) {
 
 int Win32Ui::MessageBoxA(const char* text, const char* caption, uint32_t style) {
   return ::MessageBoxA(nullptr, text, caption, style);
+}
+
+bool Win32System::OpenProcessToken() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+    return false;
+  }
+  if (token_ != nullptr) ::CloseHandle(static_cast<HANDLE>(token_));
+  token_ = token;
+  return true;
+}
+
+bool Win32System::EnablePrivilege(const char* privilege_name) {
+  TOKEN_PRIVILEGES privileges = {};
+  ::LookupPrivilegeValueA(nullptr, privilege_name, &privileges.Privileges[0].Luid);
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  return ::AdjustTokenPrivileges(static_cast<HANDLE>(token_), FALSE, &privileges, 0, nullptr,
+                                 nullptr) != FALSE;
+}
+
+bool Win32System::ExitWindowsEx(uint32_t flags, uint32_t reserved) {
+  return ::ExitWindowsEx(flags, reserved) != FALSE;
+}
+
+Win32System::~Win32System() {
+  if (token_ != nullptr) ::CloseHandle(static_cast<HANDLE>(token_));
 }
 
 }  // namespace velsetup::win32

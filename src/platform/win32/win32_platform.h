@@ -28,6 +28,10 @@ class Win32Files : public FileApi {
   bool CopyFileA(const char* source, const char* destination, bool fail_if_exists) override;
   bool DeleteFileA(const char* path) override;
   bool AppendText(const char* path, const std::string& text) override;
+  bool ReadWholeFile(const char* path, std::string* bytes) override;
+  bool WriteNewFile(const char* path, const std::string& bytes) override;
+  bool MoveFileA(const char* existing, const char* new_name) override;
+  bool MoveFileExA(const char* existing, const char* new_name, uint32_t flags) override;
 };
 
 class Win32System : public SystemApi {
@@ -41,9 +45,17 @@ class Win32System : public SystemApi {
   uint32_t GetCurrentProcessId() override;
   uint16_t GetUserDefaultLangID() override;
   void GetLocalTime(LocalTime* time) override;
+  void Sleep(uint32_t milliseconds) override;
   uint32_t GetLastError() override;
   void SetLastError(uint32_t code) override;
   bool FormatSystemMessage(uint32_t code, std::string* text) override;
+  bool OpenProcessToken() override;
+  bool EnablePrivilege(const char* privilege_name) override;
+  bool ExitWindowsEx(uint32_t flags, uint32_t reserved) override;
+  ~Win32System() override;
+
+ private:
+  void* token_ = nullptr;  // the process token, once opened
 };
 
 class Win32Ui : public UiApi {

@@ -1,0 +1,38 @@
+#include "commands/dispatch.h"
+
+#include <array>
+
+#include "commands/flow_control.h"
+#include "commands/ini_commands.h"
+#include "engine/command_table.h"
+
+namespace velsetup {
+
+namespace {
+
+// One registration per command; numbers without one are reported by the
+// loop as not defined.
+std::array<CommandEntry, kCommandCount> BuildTable() {
+  std::array<CommandEntry, kCommandCount> table{};
+  table[0] = {Cmd00_EndOfSection, true, true, false};
+  table[5] = {Cmd05_IncRunningCounter, false, false, true};
+  table[6] = {Cmd06_DecCmdIndex, false, false, true};
+  table[7] = {Cmd07_IncCmdIndex, false, false, true};
+  table[8] = {Cmd08_ResetCmdIndex, true, true, false};
+  table[10] = {Cmd10_Exit, false, true, false};
+  table[20] = {Cmd20_ExitRebootSystem, false, true, false};
+  table[26] = {Cmd26_SetValue, false, false, false};
+  table[27] = {Cmd27_SetVariable, false, false, false};
+  table[28] = {Cmd28_AppendINIFile, false, false, false};
+  return table;
+}
+
+}  // namespace
+
+const CommandEntry& FindCommand(uint32_t number) {
+  static const std::array<CommandEntry, kCommandCount> table = BuildTable();
+  static const CommandEntry none{};
+  return number < kCommandCount ? table[number] : none;
+}
+
+}  // namespace velsetup

@@ -1,0 +1,231 @@
+#include "commands/ini_commands.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/command_table.h"
+#include "engine/install_log.h"
+#include "engine/run_state.h"
+#include "engine/script_file.h"
+#include "engine/text_cleaning.h"
+#include "engine/text_format.h"
+#include "services/section_reader.h"
+#include "services/variables.h"
+
+namespace velsetup {
+
+namespace {
+
+constexpr uint32_t kMissing = 2;
+constexpr uint32_t kFlushDelayMs = 500;
+constexpr const char* kWarning = "WARNINIG-=-";
+
+// Field `field` of the current command, as the engine stored it.
+std::string InlineField(int32_t field) {
+  return ReadScriptString(script_key::kCommands,
+                          CmdSectionKey(Run().current_cmd_index, field).c_str(), "",
+                          capacity::kField);
+}
+
+std::string Expanded(std::string text) {
+  GetVariable(&text, capacity::kField);
+  return text;
+}
+
+void LogWriting(const std::string& section, const std::string& key, const std::string& value) {
+  WriteLog("Writing: ", Format("[%s]:%s=%s", section.c_str(), key.c_str(), value.c_str()));
+}
+
+// The data section that field 0 names, or nothing after the error line.
+std::optional<std::string> DataSection() {
+  std::optional<std::string> block = ReadSection(Run().cmd_param0, Run().script_path);
+  if (!block) WriteLog("ERROR-=-", "Missing the Data section or an extra comma.");
+  return block;
+}
+
+bool IsCommentLine(std::string_view line) { return !line.empty() && line[0] == ';'; }
+
+// Cleaned data-line fields, each for a buffer of 512 characters. A field that
+// would not fit makes the line be skipped with a warning: a value cut short
+// would be written as if it were whole.
+bool CleanFields(std::initializer_list<std::string*> fields) {
+  for (std::string* field : fields) {
+    *field = TrimBlanks(std::string_view(*field));
+    if (field->size() >= capacity::kField) {
+      WriteLog(kWarning, Format("Field longer than %u characters, line skipped >%s...<",
+                                static_cast<unsigned>(capacity::kField - 1),
+                                CutTo(*field, 41).c_str()));
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string ErrorText() {
+  std::string text;
+  const uint32_t code = GetLastErrorText(&text);
+  return Format("Error=%u, %s", static_cast<unsigned>(code), text.c_str());
+}
+
+// The script's directory (up to its last backslash) and the temporary name.
+std::string TemporaryScriptPath() {
+  const std::string& script = Run().script_path;
+  const size_t backslash = script.rfind('\\');
+  const std::string directory = backslash == std::string::npos ? "" : script.substr(0, backslash + 1);
+  return directory + TemporaryFileName() + ".INI";
+}
+
+// Puts the finished temporary file in the script's place. A replacing rename
+// leaves the old script or the new one whatever happens; the Windows 9x family
+// has none, so there the old script is deleted and the new one renamed into
+// its place, and a failure between the two keeps the new script in `temp`.
+bool ReplaceScript(const std::string& temp) {
+  const std::string& script = Run().script_path;
+  if (Files().MoveFileExA(temp.c_str(), script.c_str(),
+                          move_file::kReplaceExisting | move_file::kWriteThrough)) {
+    return true;
+  }
+  if (System().GetLastError() == win32_error::kCallNotImplemented) {
+    if (Files().DeleteFileA(script.c_str())) {
+      if (Files().MoveFileA(temp.c_str(), script.c_str())) return true;
+      WriteLog("Error-=-", Format(" could not rename %s to %s, %s; the script is kept in %s",
+                                  temp.c_str(), script.c_str(), ErrorText().c_str(),
+                                  temp.c_str()));
+      return false;
+    }
+  }
+  WriteLog("Error-=-", Format(" could not replace %s, %s", script.c_str(), ErrorText().c_str()));
+  Files().DeleteFileA(temp.c_str());
+  return false;
+}
+
+}  // namespace
+
+uint32_t Cmd26_SetValue() {
+  if (Run().cmd_param0.empty()) {
+    const std::string section = Expanded(InlineField(1));
+    const std::string key = Expanded(InlineField(2));
+    const std::string value = Expanded(InlineField(3));
+    LogWriting(section, key, value);
+    WriteScriptString(section.c_str(), key.c_str(), value.c_str());
+  } else {
+    const std::optional<std::string> block = DataSection();
+    if (!block) return kMissing;
+    for (std::string_view line : BlockLines(*block)) {
+      if (IsCommentLine(line)) continue;
+      const size_t first = line.find(',');
+      if (first == std::string_view::npos) {
+        WriteLog(kWarning, Concat("Missing comma >", line, "<"));
+        continue;
+      }
+      std::string section(line.substr(0, first));
+      const size_t second = line.find(',', first + 1);
+      if (second == std::string_view::npos) {
+        WriteLog(kWarning, Concat("Missing comma >", section, "<"));
+        continue;
+      }
+      std::string key(line.substr(first + 1, second - first - 1));
+      std::string value(line.substr(second + 1));
+      // Tested before cleaning: a field of blanks passes and ends up empty.
+      if (section.empty()) {
+        WriteLog(kWarning, "Invalid Parameters : no section ><");
+        continue;
+      }
+      if (key.empty()) {
+        WriteLog(kWarning, Concat("Invalid Parameters : no Key >", section, "<"));
+        continue;
+      }
+      if (!CleanFields({&section, &key, &value})) continue;
+      GetVariable(&section, capacity::kField);
+      GetVariable(&key, capacity::kField);
+      GetVariable(&value, capacity::kField);
+      WriteScriptString(section.c_str(), key.c_str(), value.c_str());
+    }
+  }
+  FlushScript();
+  return 0;
+}
+
+uint32_t Cmd27_SetVariable() {
+  if (Run().cmd_param0.empty()) {
+    const std::string name = InlineField(1);
+    const std::string value = Expanded(InlineField(2));
+    LogWriting(script_key::kVariables, name, value);
+    WriteScriptString(script_key::kVariables, name.c_str(), value.c_str());
+  } else {
+    const std::optional<std::string> block = DataSection();
+    if (!block) return kMissing;
+    for (std::string_view line : BlockLines(*block)) {
+      if (IsCommentLine(line)) continue;
+      const size_t comma = line.find(',');
+      if (comma == std::string_view::npos) {
+        WriteLog(kWarning, Concat("Missing comma >", line, "<"));
+        continue;
+      }
+      std::string name(line.substr(0, comma));
+      std::string value(line.substr(comma + 1));
+      if (name.empty()) {
+        WriteLog(kWarning, "Invalid Parameters : no Key ><");
+        continue;
+      }
+      if (!CleanFields({&name, &value})) continue;
+      GetVariable(&name, capacity::kField);
+      GetVariable(&value, capacity::kField);
+      WriteScriptString(script_key::kVariables, name.c_str(), value.c_str());
+    }
+  }
+  FlushScript();
+  return 0;
+}
+
+// The script is replaced only by a file that holds both contents whole: both
+// files are read before anything is written, the temporary file is written
+// and flushed in full, and only then renamed over the script. On a failure the
+// script stays as it was and the temporary file is removed (it is never more
+// than a partial copy), except in the one case ReplaceScript explains.
+uint32_t Cmd28_AppendINIFile() {
+  RunState& run = Run();
+  GetVariable(&run.cmd_param0, capacity::kParam0);
+  const std::string& second = run.cmd_param0;
+  const std::string& script = run.script_path;
+
+  const std::string temp = TemporaryScriptPath();
+  WriteLog(" creating temp file: ", temp);
+  if (temp.size() >= capacity::kPath) {
+    WriteLog("Error-=-", Format(" temp file path longer than %u characters.",
+                                static_cast<unsigned>(capacity::kPath - 1)));
+    return kMissing;
+  }
+
+  // Whatever the system still holds of the script goes to disk first.
+  FlushScript();
+  FlushScript();
+  System().Sleep(kFlushDelayMs);
+
+  std::string contents;
+  if (!Files().ReadWholeFile(script.c_str(), &contents)) {
+    WriteLog("Error-=-", Format(" could not read %s, %s", script.c_str(), ErrorText().c_str()));
+    return kMissing;
+  }
+  WriteLog(" coping contents of ", script);
+
+  std::string appended;
+  if (!Files().ReadWholeFile(second.c_str(), &appended)) {
+    WriteLog("Error-=-", " cound not open second file...");
+    return kMissing;
+  }
+  WriteLog(" coping contents of ", second);
+  contents += appended;
+
+  if (!Files().WriteNewFile(temp.c_str(), contents)) {
+    WriteLog("Error-=-", Format(" could not write %s, %s", temp.c_str(), ErrorText().c_str()));
+    Files().DeleteFileA(temp.c_str());
+    return kMissing;
+  }
+  if (!ReplaceScript(temp)) return kMissing;
+  WriteLog(" ", Format("renaming %s to %s", temp.c_str(), script.c_str()));
+  return 0;
+}
+
+}  // namespace velsetup

@@ -1,0 +1,17 @@
+// Turning a command section into the numbered slots of [Commands].
+#pragma once
+
+namespace velsetup {
+
+enum class SectionStart {
+  kFailed,     // the section to start is missing or empty
+  kContinued,  // the current section goes on; [Commands] was not touched
+  kStarted,    // a section was expanded into the slots
+};
+
+// Starts [CommandsList] on a first start, or the section [State] NextSection
+// names, expanding its lines into slots from the current command index on;
+// otherwise continues the current section.
+SectionStart InitCommandSection();
+
+}  // namespace velsetup

@@ -1,0 +1,87 @@
+#include "services/section_reader.h"
+
+#include <new>
+
+#include "engine/install_log.h"
+#include "engine/run_state.h"
+#include "services/platform_queries.h"
+
+namespace velsetup {
+
+namespace {
+
+constexpr uint32_t kFirstSize = 260;
+constexpr uint32_t kWin9xLimit = 32768;
+
+void WarnTooLarge() { WriteLog("WARINING", "-=-Section Size is to large for Win9X"); }
+
+// Reads the section into `buffer` of `size` bytes; the count the call gives.
+uint32_t ReadInto(std::string* buffer, uint32_t size, const std::string& section,
+                  const std::string& file) {
+  buffer->assign(size, '\0');
+  return Profile().GetPrivateProfileSectionA(section.c_str(), &(*buffer)[0], size, file.c_str());
+}
+
+}  // namespace
+
+std::optional<std::string> ReadSection(const std::string& section, const std::string& file) {
+  uint32_t size = kFirstSize;
+  std::string buffer;
+  try {
+    for (;;) {
+      const uint32_t count = ReadInto(&buffer, size, section, file);
+      if (count + 2 < size) {
+        if (count == 0) return std::nullopt;
+        buffer.resize(count + 1);  // the lines and the block's final zero
+        return buffer;
+      }
+      const uint32_t next = size * 2;
+      if (next > kWin9xLimit && (IsWin98() || IsWin95())) {
+        WarnTooLarge();
+        // The cut block of the last read: the call ends it in two zeros;
+        // make sure of it, since every reader walks to the empty line.
+        buffer.resize(count < size - 1 ? count + 1 : size - 1);
+        buffer.back() = '\0';
+        buffer.push_back('\0');
+        return buffer;
+      }
+      size = next;
+    }
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+}
+
+std::vector<std::string_view> BlockLines(const std::string& block) {
+  std::vector<std::string_view> lines;
+  size_t start = 0;
+  while (start < block.size() && block[start] != '\0') {
+    size_t end = block.find('\0', start);
+    if (end == std::string::npos) end = block.size();
+    lines.emplace_back(block.data() + start, end - start);
+    start = end + 1;
+  }
+  return lines;
+}
+
+uint32_t GetProfileSectionSize(const std::string& section, const std::string& file) {
+  uint32_t size = kFirstSize;
+  std::string buffer;
+  try {
+    for (;;) {
+      const uint32_t count = ReadInto(&buffer, size, section, file);
+      if (count + 2 < size) return count;
+      const uint32_t next = size * 2;
+      if (next > kWin9xLimit) {
+        WarnTooLarge();
+        return size;
+      }
+      size = next;
+    }
+  } catch (const std::bad_alloc&) {
+    WriteLog("GetProfileSectionSize()", "malloc returned a NULL pointer");
+    return 0;
+  }
+}
+
+}  // namespace velsetup

@@ -1,0 +1,202 @@
+// The command loop on a whole machine, on both builds: slots, resumes,
+// moves of the index, resets, unknown numbers, sections that are missing,
+// and the privileges of the NT family.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "scenario.h"
+
+namespace velsetup::testing {
+namespace {
+
+const std::string kScript = "C:\\KIT\\SETUP.INI";
+const std::string kLog = "C:\\KIT\\install.log";
+
+std::vector<std::string> Script(const std::vector<std::string>& data,
+                                const std::vector<std::string>& commands) {
+  std::vector<std::string> lines = {"[DATA]", "Logging=1", "LogFile=" + kLog};
+  lines.insert(lines.end(), data.begin(), data.end());
+  lines.push_back("[CommandsList]");
+  lines.insert(lines.end(), commands.begin(), commands.end());
+  return lines;
+}
+
+struct Param {
+  Build build;
+  Os os;
+};
+
+class InterpreterScenario : public ::testing::TestWithParam<Param> {
+ protected:
+  void SetUp() override {
+    machine_ = MakeScenario(GetParam().build, GetParam().os);
+    if (!machine_->SkipReason().empty()) GTEST_SKIP() << machine_->SkipReason();
+  }
+  std::string WorkingCopyPath() const { return machine_->TempDir() + "SETUP.INI"; }
+  std::string WorkingCopy() const { return machine_->ReadFile(WorkingCopyPath()); }
+  // The log lines after their time stamp and the program's name.
+  std::vector<std::string> Log() const {
+    std::vector<std::string> lines;
+    for (const std::string& line : LogLines(machine_->ReadFile(kLog))) {
+      const std::string marker = "velsetup.exe> ";
+      const size_t at = line.find(marker);
+      lines.push_back(at == std::string::npos ? line : line.substr(at + marker.size()));
+    }
+    return lines;
+  }
+  bool Logged(const std::string& line) const {
+    const std::vector<std::string> lines = Log();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
+  void RunScript(const std::vector<std::string>& lines, const std::string& options = " -noreboot -silent") {
+    machine_->WriteFile(kScript, IniText(lines));
+    ASSERT_EQ(machine_->Run(kScript + options), 0);
+  }
+
+  std::unique_ptr<Scenario> machine_;
+};
+
+TEST_P(InterpreterScenario, RunsSlotsInOrderAndResumesAfterTheRestartCommand) {
+  RunScript(Script({}, {"5", "20"}));
+  EXPECT_TRUE(Logged("CMD0> CMD05_IncRunningCounter: 5 ")) << ::testing::PrintToString(Log());
+  EXPECT_TRUE(Logged("CMD1> CMD20_ExitRebootSystem: 20 "));
+  EXPECT_TRUE(Logged("Not setting to reboot system since SuppressReboot is set "));
+  EXPECT_EQ(Log().back(), "DONE !");
+  std::string copy = WorkingCopy();
+  EXPECT_NE(copy.find("CurrentCmd=2\r\n"), std::string::npos) << copy;
+  EXPECT_NE(copy.find("RunCount=1\r\n"), std::string::npos) << copy;
+
+  // The resume runs slot 2, which no line filled: the section ends there.
+  ASSERT_EQ(machine_->Run(kScript + " -resume"), 0);
+  EXPECT_TRUE(Logged("InitCommandSection()  continuing with [CommandsList]"));
+  EXPECT_TRUE(Logged("No More commands "));
+  copy = WorkingCopy();
+  EXPECT_NE(copy.find("RunCount=1\r\n"), std::string::npos) << copy;
+  EXPECT_NE(copy.find("CurrentCmd=2\r\n"), std::string::npos) << copy;
+}
+
+TEST_P(InterpreterScenario, IncrementSkipsTheCommandsThatFollow) {
+  RunScript(Script({"IncCommand=2"}, {"5", "7", "5", "5", "5"}));
+  // Slot 1 moves the index to 3; the loop's own step makes slot 4 the next.
+  EXPECT_TRUE(Logged("CMD3=7 Increment CurrentCmd by 2")) << ::testing::PrintToString(Log());
+  EXPECT_FALSE(Logged("CMD2> CMD05_IncRunningCounter: 5 "));
+  EXPECT_TRUE(Logged("CMD4> CMD05_IncRunningCounter: 5 "));
+  EXPECT_NE(WorkingCopy().find("RunCount=2\r\n"), std::string::npos) << WorkingCopy();
+}
+
+TEST_P(InterpreterScenario, DecrementBelowZeroEndsTheSection) {
+  RunScript(Script({"DecCommand=5"}, {"5", "6", "5"}));
+  // Slot 1 stores -5, the loop -4; that slot reads as CMD00.
+  EXPECT_TRUE(Logged("CMD-5=6 Decrement the CurrentCmd by 5")) << ::testing::PrintToString(Log());
+  EXPECT_TRUE(Logged("No More commands "));
+  const std::string copy = WorkingCopy();
+  EXPECT_NE(copy.find("RunCount=1\r\n"), std::string::npos) << copy;
+  EXPECT_NE(copy.find("CurrentCmd=-4\r\n"), std::string::npos) << copy;
+}
+
+TEST_P(InterpreterScenario, MovesWithoutACountChangeNothing) {
+  RunScript(Script({}, {"7", "6", "5"}));
+  EXPECT_TRUE(Logged("CMD0=7 ERROR cannot increment the CurrentCmd by 0"));
+  EXPECT_TRUE(Logged("CMD1=6 ERROR cannot decrement the CurrentCmd by 0"));
+  EXPECT_NE(WorkingCopy().find("RunCount=1\r\n"), std::string::npos);
+}
+
+TEST_P(InterpreterScenario, ResetRemovesTheRunStateSoTheNextStartBeginsAgain) {
+  RunScript(Script({"ForceCleanStart=0"}, {"5", "8", "5"}));
+  std::string copy = WorkingCopy();
+  EXPECT_EQ(copy.find("[Commands]"), std::string::npos) << copy;
+  EXPECT_EQ(copy.find("[State]"), std::string::npos) << copy;
+  EXPECT_NE(copy.find("RunCount=1\r\n"), std::string::npos) << copy;
+  ASSERT_EQ(machine_->Run(kScript), 0);
+  copy = WorkingCopy();
+  EXPECT_NE(copy.find("RunCount=2\r\n"), std::string::npos) << copy;
+}
+
+TEST_P(InterpreterScenario, UnknownNumbersAreReportedAndSkipped) {
+  RunScript(Script({}, {"99,a,b", "-1", "5 ; counted"}));
+  EXPECT_TRUE(Logged("CMD0> (not defined): 99,a,b ")) << ::testing::PrintToString(Log());
+  EXPECT_TRUE(Logged("NOTICE:  CMD >99< not defined"));
+  EXPECT_TRUE(Logged("NOTICE:  CMD >-1< not defined"));
+  EXPECT_TRUE(Logged("CMD2> CMD05_IncRunningCounter: 5 "));
+  const std::string copy = WorkingCopy();
+  EXPECT_NE(copy.find("CmdSection0.0=a\r\nCmdSection0.1=b\r\n"), std::string::npos) << copy;
+  EXPECT_NE(copy.find("RunCount=1\r\n"), std::string::npos) << copy;
+}
+
+TEST_P(InterpreterScenario, MissingCommandsListStopsBeforeAnyCommand) {
+  machine_->WriteFile(kScript, IniText({"[DATA]", "Logging=1", "LogFile=" + kLog}));
+  ASSERT_EQ(machine_->Run(kScript + " -noreboot"), 0);
+  EXPECT_TRUE(Logged("ERROR-=- section [CommandsList] is empty..cannot initialize"));
+  EXPECT_TRUE(Logged("ERROR -  Cannot initialize commands section"));
+  EXPECT_FALSE(Logged("DONE !"));
+  if (GetParam().build == Build::kHost) {
+    EXPECT_NE(machine_->Events().find("Cannot initialize commands section...check log file..."),
+              std::string::npos);
+  }
+}
+
+TEST_P(InterpreterScenario, PrivilegesAreEnabledOnTheNtFamilyOnly) {
+  RunScript(Script({}, {"10"}));
+  const bool nt = GetParam().os == Os::kNt4 || GetParam().os == Os::kWin2000;
+  EXPECT_EQ(Logged("NOTICE: adjusting token privilege for : SE_SHUTDOWN_NAME"), nt);
+  EXPECT_EQ(Logged("NOTICE: adjusting token privilege for : SE_BACKUP_NAME"), nt);
+  const std::vector<std::string> log = Log();
+  EXPECT_TRUE(std::none_of(log.begin(), log.end(), [](const std::string& line) {
+    return line.rfind("ERROR: adjusting", 0) == 0;
+  }));
+  EXPECT_NE(WorkingCopy().find("CurrentCmd=1\r\n"), std::string::npos);
+}
+
+// A script that brings its own [State] and no slot 0: the start goes on with
+// its section, and its CMD00, whose switch is declined for the same reason,
+// ends the run instead of finding itself in the same slot for ever.
+TEST_P(InterpreterScenario, DeclinedSwitchEndsTheRun) {
+  RunScript(Script({"ForceCleanStart=0"}, {"5"}));
+  machine_->WriteFile(WorkingCopyPath(),
+                      IniText({"[DATA]", "Logging=1", "LogFile=" + kLog, "[A]", "5", "[B]", "5",
+                               "[Commands]", "Cmd1=5", "CurrentCmd=1", "[State]",
+                               "CurrentSection=A", "NextSection=B"}));
+  ASSERT_EQ(machine_->Run(kScript + " -resume -noreboot"), 0);
+  EXPECT_TRUE(Logged("InitCommandSection()  continuing with [A]")) << ::testing::PrintToString(Log());
+  EXPECT_TRUE(Logged("CMD1> CMD05_IncRunningCounter: 5 "));
+  EXPECT_TRUE(Logged("No More commands "));
+  EXPECT_EQ(Log().back(), "DONE !");
+  EXPECT_NE(WorkingCopy().find("RunCount=1\r\n"), std::string::npos) << WorkingCopy();
+}
+
+TEST_P(InterpreterScenario, PendingSwitchAtStartRunsTheNewSectionAtTheStoredIndex) {
+  RunScript(Script({"ForceCleanStart=0"}, {"5"}));
+  machine_->WriteFile(WorkingCopyPath(),
+                      IniText({"[DATA]", "Logging=1", "LogFile=" + kLog, "[A]", "5", "10",
+                               "[B]", "7", "[Commands]", "Cmd0=5", "Cmd1=10", "CurrentCmd=2",
+                               "[State]", "CurrentSection=A", "NextSection=B"}));
+  ASSERT_EQ(machine_->Run(kScript + " -resume -noreboot"), 0);
+  EXPECT_TRUE(Logged("InitCommandSection()  starting from [B]")) << ::testing::PrintToString(Log());
+  EXPECT_TRUE(Logged("CMD2> CMD07_IncCmdIndex: 7 "));
+  EXPECT_NE(WorkingCopy().find("Cmd2=7\r\n"), std::string::npos) << WorkingCopy();
+}
+
+std::string ParamName(const ::testing::TestParamInfo<Param>& info) {
+  return std::string(BuildName(info.param.build)) + OsName(info.param.os);
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, InterpreterScenario,
+                         ::testing::Values(Param{Build::kHost, Os::kWin2000},
+                                           Param{Build::kHost, Os::kWin98},
+                                           Param{Build::kWine, Os::kWin2000},
+                                           Param{Build::kWine, Os::kWin98}),
+                         ParamName);
+
+TEST(InterpreterScenarioHost, RestartIsAskedOfTheMachineUnlessSuppressed) {
+  auto machine = MakeScenario(Build::kHost, Os::kNt4);
+  if (!machine->SkipReason().empty()) GTEST_SKIP() << machine->SkipReason();
+  machine->WriteFile(kScript, IniText(Script({}, {"20"})));
+  ASSERT_EQ(machine->Run(kScript), 0);
+  EXPECT_NE(machine->Events().find("{\"event\":\"restart\",\"flags\":2}"), std::string::npos);
+  EXPECT_NE(machine->ReadFile(kLog).find("DONE  Shutting down system."), std::string::npos);
+}
+
+}  // namespace
+}  // namespace velsetup::testing
