@@ -127,12 +127,12 @@ namespace {
 TEST(StartupScenarioHost, WorkingCopyKeepsTheScriptsOwnLineEnds) {
   auto host = MakeScenario(Build::kHost, Os::kWin2000);
   if (!host->SkipReason().empty()) GTEST_SKIP() << host->SkipReason();
-  host->WriteFile(kScript, "[DATA]\nLogging=1\nLogFile=" + kLog + "\n\n[CommandsList]\n5");
+  host->WriteFile(kScript, "[DATA]\nLogging=1\nLogFile=" + kLog + "\n\n[CommandsList]\n10");
   ASSERT_EQ(host->Run(kScript + " -noreboot"), 0);
   // The run's own sections follow; the last line of the script gets the line
   // end it lacked.
   const std::string expected =
-      "[DATA]\nLogging=1\nLogFile=" + kLog + "\nSuppressReboot=1\r\n\n[CommandsList]\n5\r\n[State]\r\n";
+      "[DATA]\nLogging=1\nLogFile=" + kLog + "\nSuppressReboot=1\r\n\n[CommandsList]\n10\r\n[State]\r\n";
   EXPECT_EQ(host->ReadFile(host->TempDir() + "SETUP.INI").substr(0, expected.size()), expected);
 }
 
