@@ -77,6 +77,59 @@ TEST_P(InterpreterScenario, RunsSlotsInOrderAndResumesAfterTheRestartCommand) {
   EXPECT_NE(copy.find("CurrentCmd=2\r\n"), std::string::npos) << copy;
 }
 
+// CMD26 names the next section; the explicit CMD00 in slot 1 switches, and
+// [B] fills slots from there on: its one line takes slot 1, and slot 2 still
+// holds what [CommandsList] put there.
+TEST_P(InterpreterScenario, SwitchExpandsTheNextSectionFromTheSlotOfItsCmd00) {
+  std::vector<std::string> lines = Script({}, {"26,,State,NextSection,B", "0", "10", "20"});
+  lines.insert(lines.end(), {"[B]", "5 ; one counted"});
+  RunScript(lines);
+  EXPECT_TRUE(Logged("InitCommandSection()  starting from [B]")) << ::testing::PrintToString(Log());
+  EXPECT_TRUE(Logged("**   Starting section >B<"));
+  EXPECT_TRUE(Logged("CMD1> CMD05_IncRunningCounter: 5 "));
+  EXPECT_TRUE(Logged("CMD2> CMD10_Exit: 10 "));
+  EXPECT_FALSE(Logged("No More commands "));
+  const std::string copy = WorkingCopy();
+  EXPECT_NE(copy.find("CurrentSection=B\r\nNextSection=\r\n"), std::string::npos) << copy;
+  EXPECT_NE(copy.find("Cmd1=5\r\n"), std::string::npos) << copy;
+  EXPECT_NE(copy.find("Cmd3=20\r\n"), std::string::npos) << copy;
+  EXPECT_NE(copy.find("CurrentCmd=3\r\n"), std::string::npos) << copy;
+  EXPECT_NE(copy.find("RunCount=1\r\n"), std::string::npos) << copy;
+}
+
+// Slot 0 skips the exit in slot 1; slot 3 goes back to it.
+TEST_P(InterpreterScenario, DecrementRunsTheCommandThatManySlotsBack) {
+  RunScript(Script({"IncCommand=1", "DecCommand=2"}, {"7", "10", "5", "6"}));
+  const std::vector<std::string> expected = {
+      "CMD0> CMD07_IncCmdIndex: 7 ",        "CMD1=7 Increment CurrentCmd by 1",
+      "CMD2> CMD05_IncRunningCounter: 5 ",  "CMD3> CMD06_DecCmdIndex: 6 ",
+      "CMD0=6 Decrement the CurrentCmd by 2", "CMD1> CMD10_Exit: 10 ",
+      "DONE !"};
+  const std::vector<std::string> log = Log();
+  ASSERT_GE(log.size(), expected.size());
+  EXPECT_EQ(std::vector<std::string>(log.end() - static_cast<long>(expected.size()), log.end()),
+            expected);
+  EXPECT_NE(WorkingCopy().find("CurrentCmd=2\r\n"), std::string::npos) << WorkingCopy();
+}
+
+// The options of the first start stay in the working copy: the resume,
+// given none, still keeps the machine from restarting.
+TEST_P(InterpreterScenario, ResumeAfterTheRestartCommandRunsTheCommandsAfterIt) {
+  RunScript(Script({}, {"5", "20", "5", "20"}));
+  ASSERT_EQ(machine_->Run(kScript + " -resume"), 0);
+  EXPECT_TRUE(Logged("CMD2> CMD05_IncRunningCounter: 5 ")) << ::testing::PrintToString(Log());
+  EXPECT_TRUE(Logged("CMD3> CMD20_ExitRebootSystem: 20 "));
+  EXPECT_EQ(Log().back(), "DONE !");
+  const std::string copy = WorkingCopy();
+  EXPECT_NE(copy.find("RunCount=2\r\n"), std::string::npos) << copy;
+  EXPECT_NE(copy.find("CurrentCmd=4\r\n"), std::string::npos) << copy;
+  EXPECT_EQ(machine_->Events().find("\"restart\""), std::string::npos);
+
+  // A clean start counts from the beginning again.
+  ASSERT_EQ(machine_->Run(kScript + " -noreboot"), 0);
+  EXPECT_NE(WorkingCopy().find("RunCount=1\r\n"), std::string::npos) << WorkingCopy();
+}
+
 TEST_P(InterpreterScenario, IncrementSkipsTheCommandsThatFollow) {
   RunScript(Script({"IncCommand=2"}, {"5", "7", "5", "5", "5"}));
   // Slot 1 moves the index to 3; the loop's own step makes slot 4 the next.
@@ -132,21 +185,15 @@ TEST_P(InterpreterScenario, MissingCommandsListStopsBeforeAnyCommand) {
   EXPECT_TRUE(Logged("ERROR -  Cannot initialize commands section"));
   EXPECT_FALSE(Logged("DONE !"));
   if (GetParam().build == Build::kHost) {
-    EXPECT_NE(machine_->Events().find("Cannot initialize commands section...check log file..."),
-              std::string::npos);
+    const std::string events = machine_->Events();
+    EXPECT_NE(events.find("\"text\":\"Cannot initialize commands section...check log file...\","
+                          "\"style\":4112"),
+              std::string::npos)
+        << events;
+    // Silent: the same lines, no box.
+    ASSERT_EQ(machine_->Run(kScript + " -silent"), 0);
+    EXPECT_EQ(machine_->Events(), events);
   }
-}
-
-TEST_P(InterpreterScenario, PrivilegesAreEnabledOnTheNtFamilyOnly) {
-  RunScript(Script({}, {"10"}));
-  const bool nt = GetParam().os == Os::kNt4 || GetParam().os == Os::kWin2000;
-  EXPECT_EQ(Logged("NOTICE: adjusting token privilege for : SE_SHUTDOWN_NAME"), nt);
-  EXPECT_EQ(Logged("NOTICE: adjusting token privilege for : SE_BACKUP_NAME"), nt);
-  const std::vector<std::string> log = Log();
-  EXPECT_TRUE(std::none_of(log.begin(), log.end(), [](const std::string& line) {
-    return line.rfind("ERROR: adjusting", 0) == 0;
-  }));
-  EXPECT_NE(WorkingCopy().find("CurrentCmd=1\r\n"), std::string::npos);
 }
 
 // A script that brings its own [State] and no slot 0: the start goes on with
@@ -188,6 +235,35 @@ INSTANTIATE_TEST_SUITE_P(Builds, InterpreterScenario,
                                            Param{Build::kWine, Os::kWin2000},
                                            Param{Build::kWine, Os::kWin98}),
                          ParamName);
+
+class PrivilegeScenario : public InterpreterScenario {};
+
+TEST_P(PrivilegeScenario, ThreeAdjustmentsBeforeTheFirstCommandOnTheNtFamilyOnly) {
+  RunScript(Script({}, {"10"}));
+  const std::vector<std::string> log = Log();
+  std::vector<std::string> adjustments;
+  for (const std::string& line : log) {
+    if (line.rfind("NOTICE: adjusting", 0) == 0 || line.rfind("ERROR: adjusting", 0) == 0)
+      adjustments.push_back(line);
+    if (line.rfind("CMD0>", 0) == 0) break;
+  }
+  const bool nt = GetParam().os == Os::kNt4 || GetParam().os == Os::kWin2000;
+  const std::vector<std::string> expected =
+      nt ? std::vector<std::string>{"NOTICE: adjusting token privilege for : SE_SHUTDOWN_NAME",
+                                    "NOTICE: adjusting token privilege for : SE_RESTORE_NAME",
+                                    "NOTICE: adjusting token privilege for : SE_BACKUP_NAME"}
+         : std::vector<std::string>{};
+  EXPECT_EQ(adjustments, expected) << ::testing::PrintToString(log);
+  EXPECT_NE(WorkingCopy().find("CurrentCmd=1\r\n"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Builds, PrivilegeScenario,
+    ::testing::Values(Param{Build::kHost, Os::kWin95}, Param{Build::kHost, Os::kWin98},
+                      Param{Build::kHost, Os::kNt4}, Param{Build::kHost, Os::kWin2000},
+                      Param{Build::kWine, Os::kWin95}, Param{Build::kWine, Os::kWin98},
+                      Param{Build::kWine, Os::kNt4}, Param{Build::kWine, Os::kWin2000}),
+    ParamName);
 
 TEST(InterpreterScenarioHost, RestartIsAskedOfTheMachineUnlessSuppressed) {
   auto machine = MakeScenario(Build::kHost, Os::kNt4);

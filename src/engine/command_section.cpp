@@ -61,7 +61,12 @@ SectionStart InitCommandSection() {
     WriteLog("InitCommandSection()", " starting from [CommandsList]");
     // A run without state always begins at the first slot.
     first_slot = 0;
-  } else if (EqualsIgnoreCase(current, next) || slot_zero == "XX" || next.empty()) {
+  } else if (EqualsIgnoreCase(current, next) || slot_zero == "XX" || next.empty() ||
+             next == script_key::kAbsentMarker) {
+    // A [State] that names its section but has no NextSection (a script that
+    // brings its own run state) has no switch pending: taking the marker for
+    // a section name would fail the start and write the marker back as the
+    // current section.
     WriteLog("InitCommandSection()", Format(" continuing with [%s]", run.current_section_name.c_str()));
     return SectionStart::kContinued;
   } else {

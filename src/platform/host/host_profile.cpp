@@ -17,12 +17,30 @@ bool IsBareName(const std::string& name) {
 
 }  // namespace
 
-uint32_t HostProfile::HostPathOf(const char* file, std::string* host_path) {
+uint32_t HostProfile::HostPathOf(const char* file, std::string* host_path, bool* remembered) {
   // No file at all means the system's own win.ini.
   std::string name = file == nullptr ? "win.ini" : file;
+  *remembered = false;
   if (name.empty()) return win32_error::kAccessDenied;
   if (IsBareName(name)) name = windows_dir_ + "\\" + name;
-  return files_.Resolve(name, host_path);
+  const auto known = resolved_.find(name);
+  if (known != resolved_.end()) {
+    *host_path = known->second;
+    *remembered = true;
+    return 0;
+  }
+  const uint32_t error = files_.Resolve(name, host_path);
+  if (error == 0) {
+    if (resolved_.size() > 256) resolved_.clear();
+    resolved_[name] = *host_path;
+  }
+  return error;
+}
+
+void HostProfile::Forget(const char* file) {
+  std::string name = file == nullptr ? "win.ini" : file;
+  if (IsBareName(name)) name = windows_dir_ + "\\" + name;
+  resolved_.erase(name);
 }
 
 void HostProfile::Report(uint32_t error) {
@@ -45,11 +63,16 @@ uint32_t HostProfile::GetPrivateProfileStringA(const char* section, const char* 
                                                const char* default_value, char* buffer,
                                                uint32_t size, const char* file) {
   std::string host_path;
-  const uint32_t path_error = HostPathOf(file, &host_path);
+  bool remembered = false;
+  const uint32_t path_error = HostPathOf(file, &host_path, &remembered);
   uint32_t error = kUntouched;
   // A path that leads nowhere reads as a missing file: the default comes back.
   const uint32_t length = store_.GetString(section, key, default_value, buffer, size,
                                            path_error == 0 ? host_path : std::string(), &error);
+  if (remembered && error == win32_error::kFileNotFound) {
+    Forget(file);
+    return GetPrivateProfileStringA(section, key, default_value, buffer, size, file);
+  }
   Report(path_error != 0 && error != kUntouched ? path_error : error);
   return length;
 }
@@ -57,10 +80,15 @@ uint32_t HostProfile::GetPrivateProfileStringA(const char* section, const char* 
 uint32_t HostProfile::GetPrivateProfileIntA(const char* section, const char* key,
                                             int32_t default_value, const char* file) {
   std::string host_path;
-  const uint32_t path_error = HostPathOf(file, &host_path);
+  bool remembered = false;
+  const uint32_t path_error = HostPathOf(file, &host_path, &remembered);
   uint32_t error = kUntouched;
   const uint32_t value = store_.GetInt(section, key, default_value,
                                        path_error == 0 ? host_path : std::string(), &error);
+  if (remembered && error == win32_error::kFileNotFound) {
+    Forget(file);
+    return GetPrivateProfileIntA(section, key, default_value, file);
+  }
   Report(path_error != 0 && error != kUntouched ? path_error : error);
   return value;
 }
@@ -68,10 +96,15 @@ uint32_t HostProfile::GetPrivateProfileIntA(const char* section, const char* key
 uint32_t HostProfile::GetPrivateProfileSectionA(const char* section, char* buffer, uint32_t size,
                                                 const char* file) {
   std::string host_path;
-  const uint32_t path_error = HostPathOf(file, &host_path);
+  bool remembered = false;
+  const uint32_t path_error = HostPathOf(file, &host_path, &remembered);
   uint32_t error = kUntouched;
   const uint32_t length = store_.GetSection(section, buffer, size,
                                             path_error == 0 ? host_path : std::string(), &error);
+  if (remembered && error == win32_error::kFileNotFound) {
+    Forget(file);
+    return GetPrivateProfileSectionA(section, buffer, size, file);
+  }
   Report(path_error != 0 && error == win32_error::kFileNotFound ? path_error : error);
   return length;
 }
@@ -79,7 +112,8 @@ uint32_t HostProfile::GetPrivateProfileSectionA(const char* section, char* buffe
 bool HostProfile::WritePrivateProfileStringA(const char* section, const char* key,
                                              const char* value, const char* file) {
   std::string host_path;
-  const uint32_t path_error = HostPathOf(file, &host_path);
+  bool remembered = false;
+  const uint32_t path_error = HostPathOf(file, &host_path, &remembered);
   if (path_error != 0) {
     files_.SetLastError(path_error);
     return false;
@@ -88,6 +122,10 @@ bool HostProfile::WritePrivateProfileStringA(const char* section, const char* ke
   if (!flush && RefuseWrite(host_path)) return false;
   uint32_t error = kUntouched;
   const bool ok = store_.WriteString(section, key, value, host_path, &error);
+  if (remembered && !ok && (error == win32_error::kFileNotFound || error == win32_error::kPathNotFound)) {
+    Forget(file);
+    return WritePrivateProfileStringA(section, key, value, file);
+  }
   Report(error);
   return ok;
 }
@@ -95,7 +133,8 @@ bool HostProfile::WritePrivateProfileStringA(const char* section, const char* ke
 bool HostProfile::WritePrivateProfileSectionA(const char* section, const char* data,
                                               const char* file) {
   std::string host_path;
-  const uint32_t path_error = HostPathOf(file, &host_path);
+  bool remembered = false;
+  const uint32_t path_error = HostPathOf(file, &host_path, &remembered);
   if (path_error != 0) {
     files_.SetLastError(path_error);
     return false;
@@ -103,6 +142,10 @@ bool HostProfile::WritePrivateProfileSectionA(const char* section, const char* d
   if (RefuseWrite(host_path)) return false;
   uint32_t error = kUntouched;
   const bool ok = store_.WriteSection(section, data, host_path, &error);
+  if (remembered && !ok && (error == win32_error::kFileNotFound || error == win32_error::kPathNotFound)) {
+    Forget(file);
+    return WritePrivateProfileSectionA(section, data, file);
+  }
   Report(error);
   return ok;
 }

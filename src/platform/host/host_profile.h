@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 namespace velsetup::host {
@@ -34,12 +35,19 @@ class HostProfile : public ProfileApi {
  private:
   // The host file behind `file` as the profile calls name files; 0 or the
   // Win32 error of a path that leads nowhere.
-  uint32_t HostPathOf(const char* file, std::string* host_path);
+  // `*remembered` tells a path taken from the last lookup: a call that then
+  // finds no file forgets it and looks again.
+  uint32_t HostPathOf(const char* file, std::string* host_path, bool* remembered);
+  void Forget(const char* file);
   void Report(uint32_t error);
   bool RefuseWrite(const std::string& host_path);
 
   HostFileAccess& files_;
   std::string windows_dir_;
+  // The host file each profile path led to last. A run names the same
+  // working copy thousands of times; the lookup, component by component, is
+  // redone only when a call finds no file there.
+  std::unordered_map<std::string, std::string> resolved_;
   ProfileStore store_;
 };
 

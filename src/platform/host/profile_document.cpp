@@ -119,24 +119,39 @@ void ProfileDocument::RebuildSectionIndex() {
 
 std::string ProfileDocument::Bytes() const { return BytesFrom(0); }
 
+// Edits happen near the end of a file far more often than near its start
+// (the run's counters and new keys live in the last sections), so both walks
+// below find their line from the end of its section.
 std::string ProfileDocument::BytesFrom(uint64_t offset) const {
   std::string bytes;
   bytes.reserve(size_ > offset ? size_ - offset : 0);
-  uint64_t position = 0;
-  for (const ProfileSection& section : sections_) {
-    if (position + section.bytes <= offset) {
-      position += section.bytes;
-      continue;
+  uint64_t section_start = 0;
+  size_t s = 0;
+  while (s < sections_.size() && section_start + sections_[s].bytes <= offset) {
+    section_start += sections_[s].bytes;
+    ++s;
+  }
+  if (s == sections_.size()) return bytes;
+  const ProfileSection& first = sections_[s];
+  size_t i = first.line_count();
+  uint64_t line_start = section_start + first.bytes;
+  while (i > 0 && line_start > offset) line_start -= first.line(--i).size();
+  for (; i < first.line_count(); ++i) {
+    const ProfileLine& line = first.line(i);
+    const size_t skip = offset > line_start ? static_cast<size_t>(offset - line_start) : 0;
+    if (skip < line.text.size()) {
+      bytes.append(line.text, skip, std::string::npos);
+      bytes += line.end;
+    } else {
+      bytes.append(line.end, skip - line.text.size(), std::string::npos);
     }
-    for (size_t i = 0; i < section.line_count(); ++i) {
-      const ProfileLine& line = section.line(i);
-      const uint64_t line_end = position + line.size();
-      if (line_end > offset) {
-        const std::string whole = line.text + line.end;
-        const size_t skip = offset > position ? static_cast<size_t>(offset - position) : 0;
-        bytes.append(whole, skip, std::string::npos);
-      }
-      position = line_end;
+    line_start += line.size();
+  }
+  for (++s; s < sections_.size(); ++s) {
+    const ProfileSection& section = sections_[s];
+    for (size_t j = 0; j < section.line_count(); ++j) {
+      bytes += section.line(j).text;
+      bytes += section.line(j).end;
     }
   }
   return bytes;
@@ -146,8 +161,9 @@ uint64_t ProfileDocument::OffsetOf(size_t section, size_t line) const {
   uint64_t offset = 0;
   for (size_t s = 0; s < section; ++s) offset += sections_[s].bytes;
   const ProfileSection& target = sections_[section];
-  for (size_t i = 0; i < line; ++i) offset += target.line(i).size();
-  return offset;
+  uint64_t end = offset + target.bytes;
+  for (size_t i = target.line_count(); i > line; --i) end -= target.line(i - 1).size();
+  return end;
 }
 
 const ProfileSection* ProfileDocument::FindSection(std::string_view name) const {

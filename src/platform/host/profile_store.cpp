@@ -349,8 +349,8 @@ bool ProfileStore::WriteString(const char* section, const char* key, const char*
                                const std::string& host_path, uint32_t* error) {
   if (section == nullptr && key == nullptr && value == nullptr) {
     // Every write is on disk when the call returns; there is nothing left to
-    // flush, and Windows reports the flush as done.
-    impl_->cache.erase(host_path);
+    // flush, and Windows reports the flush as done. The parsed file stays:
+    // it is what the disk holds.
     return true;
   }
   if (section == nullptr) {
