@@ -12,9 +12,9 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 
+#include "host_test_support.h"
 #include "platform/host/profile_store.h"
 #include "profile_cases.h"
 
@@ -28,17 +28,8 @@ std::string Env(const char* name, const std::string& fallback) {
   return value != nullptr && *value != '\0' ? value : fallback;
 }
 
-bool Exists(const std::string& path) {
-  struct stat info;
-  return ::stat(path.c_str(), &info) == 0;
-}
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+using velsetup::host::testing::HostExists;
+using velsetup::host::testing::ReadHostFile;
 
 std::string RunOnHost(const Case& c, size_t index, const std::string& directory) {
   const std::string path = directory + "/case" + std::to_string(index) + ".ini";
@@ -69,9 +60,9 @@ std::string RunOnHost(const Case& c, size_t index, const std::string& directory)
       break;
     }
   }
-  const bool exists = Exists(path);
+  const bool exists = HostExists(path);
   const std::string line =
-      profile_cases::ResultLine(c, returned, buffer, exists, exists ? ReadAll(path) : "");
+      profile_cases::ResultLine(c, returned, buffer, exists, exists ? ReadHostFile(path) : "");
   ::unlink(path.c_str());
   return line;
 }
@@ -112,8 +103,8 @@ std::map<size_t, std::string> RunProbe(const std::string& probe, const std::stri
 
 TEST(ProfileDifferential, HostEngineAnswersAsWindowsDoes) {
   const std::string probe = Env("VELSETUP_WIN_BUILD_DIR", VELSETUP_WIN_BUILD_DIR) + "/profile_probe.exe";
-  if (!Exists("/usr/lib/wine/wine64")) GTEST_SKIP() << "Wine is not installed (/usr/lib/wine/wine64)";
-  if (!Exists(probe)) GTEST_SKIP() << "the Windows build is missing (" << probe << ")";
+  if (!HostExists("/usr/lib/wine/wine64")) GTEST_SKIP() << "Wine is not installed (/usr/lib/wine/wine64)";
+  if (!HostExists(probe)) GTEST_SKIP() << "the Windows build is missing (" << probe << ")";
 
   const std::string directory = Env("TMPDIR", "/tmp") + "/velsetup_profile_cases_" + std::to_string(getpid());
   ASSERT_EQ(std::system(("mkdir -p " + directory).c_str()), 0);

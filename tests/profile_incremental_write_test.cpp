@@ -10,18 +10,14 @@
 #include <sstream>
 #include <string>
 
+#include "host_test_support.h"
 #include "platform/host/profile_document.h"
 #include "platform/host/profile_store.h"
 
 namespace velsetup::host {
 namespace {
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+using testing::ReadHostFile;
 
 class ProfileIncrementalWrite : public ::testing::Test {
  protected:
@@ -68,7 +64,7 @@ TEST_F(ProfileIncrementalWrite, RandomEditsMatchAWholeRewrite) {
         ASSERT_TRUE(store_.WriteString(section, key, value, path_, &error));
         model_.SetValue(section, key, value);
     }
-    ASSERT_EQ(ReadAll(path_), model_.Bytes()) << "after step " << step;
+    ASSERT_EQ(ReadHostFile(path_), model_.Bytes()) << "after step " << step;
 
     char mine[256], fresh[256];
     ProfileStore reader;
@@ -83,7 +79,7 @@ TEST_F(ProfileIncrementalWrite, ChangeMadeBehindTheStoresBackIsSeen) {
   char value[32];
   ASSERT_TRUE(store_.WriteString("A", "k1", "mine", path_, &error));
   // Another writer replaces the file with one of the same size.
-  std::string bytes = ReadAll(path_);
+  std::string bytes = ReadHostFile(path_);
   bytes.replace(bytes.find("k1=mine"), 7, "k1=them");
   std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes;
   store_.GetString("A", "k1", "", value, sizeof value, path_, &error);

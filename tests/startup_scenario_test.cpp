@@ -66,6 +66,26 @@ TEST_P(StartupScenario, ResumeKeepsTheWorkingCopyAndItsOptions) {
   EXPECT_NE(copy.find("SuppressReboot=1\r\n"), std::string::npos) << copy;
 }
 
+TEST_P(StartupScenario, AStartWithoutResumeRefreshesTheCopy) {
+  machine_->WriteFile(kScript, LoggingScript());
+  ASSERT_EQ(machine_->Run(kScript + " -silent"), 0);
+  machine_->WriteFile(WorkingCopy(), machine_->ReadFile(WorkingCopy()) + "[Mark]\r\nKept=1\r\n");
+  ASSERT_EQ(machine_->Run(kScript + " -silent"), 0);
+  EXPECT_EQ(machine_->ReadFile(WorkingCopy()).find("[Mark]"), std::string::npos);
+}
+
+// The script's name ends at the first hyphen of the command line.
+TEST_P(StartupScenario, ScriptPathIsCutAtItsFirstHyphen) {
+  machine_->WriteFile("C:\\KIT\\MY-KIT\\A.INI", LoggingScript());
+  ASSERT_EQ(machine_->Run("C:\\KIT\\MY-KIT\\A.INI -silent"), 0);
+  EXPECT_FALSE(machine_->Exists(kLog));  // C:\KIT\MY does not exist
+  machine_->WriteFile("C:\\KIT\\MY", LoggingScript());
+  ASSERT_EQ(machine_->Run("C:\\KIT\\MY-KIT\\A.INI -silent"), 0);
+  EXPECT_NE(machine_->ReadFile(kLog).find("The INI file in use is " + machine_->TempDir() + "MY\r\n"),
+            std::string::npos)
+      << machine_->ReadFile(kLog);
+}
+
 // A missing script is found before the options are read: the box comes
 // even with -silent, and nothing is copied.
 TEST_P(StartupScenario, MissingScriptShowsTheUsageBoxEvenWhenSilent) {
