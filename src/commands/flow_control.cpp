@@ -45,34 +45,38 @@ uint32_t Cmd05_IncRunningCounter() {
   return 0;
 }
 
-uint32_t Cmd06_DecCmdIndex() {
+namespace {
+
+// CMD06 and CMD07: move the index by the count in [DATA] `count_key` when it
+// is 1 or more (the loop then adds its own 1), and log the outcome.
+uint32_t MoveCmdIndex(uint32_t number, const char* count_key, int64_t step_extra,
+                      const char* moved, const char* refused) {
   RunState& run = Run();
-  const int32_t n = ReadScriptInt(script_key::kData, script_key::kDecCommand, 0);
+  const int32_t n = ReadScriptInt(script_key::kData, count_key, 0);
+  const int64_t sign = number == 6 ? -1 : 1;
   std::string outcome;
   if (n >= 1) {
-    run.current_cmd_index = static_cast<int32_t>(static_cast<int64_t>(run.current_cmd_index) - n - 1);
+    run.current_cmd_index =
+        static_cast<int32_t>(static_cast<int64_t>(run.current_cmd_index) + sign * n + step_extra);
     StoreCurrentCmd();
-    outcome = Format("Decrement the CurrentCmd by %d", n);
+    outcome = Format(moved, n);
   } else {
-    outcome = Format("ERROR cannot decrement the CurrentCmd by %d", n);
+    outcome = Format(refused, n);
   }
-  WriteLog(Format("CMD%d=%d", run.current_cmd_index, 6), outcome);
+  WriteLog(Format("CMD%d=%d", run.current_cmd_index, static_cast<int>(number)), outcome);
   return 0;
 }
 
+}  // namespace
+
+uint32_t Cmd06_DecCmdIndex() {
+  return MoveCmdIndex(6, script_key::kDecCommand, -1, "Decrement the CurrentCmd by %d",
+                      "ERROR cannot decrement the CurrentCmd by %d");
+}
+
 uint32_t Cmd07_IncCmdIndex() {
-  RunState& run = Run();
-  const int32_t n = ReadScriptInt(script_key::kData, script_key::kIncCommand, 0);
-  std::string outcome;
-  if (n >= 1) {
-    run.current_cmd_index = static_cast<int32_t>(static_cast<int64_t>(run.current_cmd_index) + n);
-    StoreCurrentCmd();
-    outcome = Format("Increment CurrentCmd by %d", n);
-  } else {
-    outcome = Format("ERROR cannot increment the CurrentCmd by %d", n);
-  }
-  WriteLog(Format("CMD%d=%d", run.current_cmd_index, 7), outcome);
-  return 0;
+  return MoveCmdIndex(7, script_key::kIncCommand, 0, "Increment CurrentCmd by %d",
+                      "ERROR cannot increment the CurrentCmd by %d");
 }
 
 uint32_t Cmd08_ResetCmdIndex() {
