@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/registry_api.h"
+
 namespace velsetup {
 
 // Win32 error codes the tool and the simulation use.
@@ -181,6 +183,7 @@ struct Platform {
   FileApi* files = nullptr;
   SystemApi* system = nullptr;
   UiApi* ui = nullptr;
+  RegistryApi* registry = nullptr;
 };
 
 }  // namespace velsetup
