@@ -29,6 +29,11 @@ class FakeFiles : public FileApi {
   bool WriteNewFile(const char*, const std::string&) override { return false; }
   bool MoveFileA(const char*, const char*) override { return false; }
   bool MoveFileExA(const char*, const char*, uint32_t) override { return false; }
+  bool CreateDirectoryA(const char*) override { return false; }
+  bool RemoveDirectoryA(const char*) override { return false; }
+  FindHandle FindFirstFileA(const char*, FindData*) override { return kInvalidFind; }
+  bool FindNextFileA(FindHandle, FindData*) override { return false; }
+  bool FindClose(FindHandle) override { return false; }
   bool accept_appends = true;
   std::map<std::string, std::string> appended;
 };

@@ -24,36 +24,13 @@ std::vector<std::string> Script(const std::vector<std::string>& commands,
   return lines;
 }
 
-// One machine per build that can run here; the host build always.
-struct Machines {
-  std::vector<std::unique_ptr<Scenario>> all;
-  std::string skipped;
-  explicit Machines(Os os) {
-    for (Build build : {Build::kHost, Build::kWine}) {
-      auto machine = MakeScenario(build, os);
-      if (machine->SkipReason().empty()) {
-        all.push_back(std::move(machine));
-      } else {
-        skipped += machine->SkipReason() + "; ";
-      }
-    }
-  }
-};
+using Machines = BothBuilds;
 
 std::string WorkingCopy(const Scenario& machine) {
   return machine.ReadFile(machine.TempDir() + "SETUP.INI");
 }
 
-// The log lines after their time stamp and the program's name.
-std::vector<std::string> Log(const Scenario& machine) {
-  std::vector<std::string> lines;
-  for (const std::string& line : LogLines(machine.ReadFile(kLog))) {
-    const std::string marker = "velsetup.exe> ";
-    const size_t at = line.find(marker);
-    lines.push_back(at == std::string::npos ? line : line.substr(at + marker.size()));
-  }
-  return lines;
-}
+std::vector<std::string> Log(const Scenario& machine) { return ToolLog(machine, kLog); }
 
 bool Logged(const Scenario& machine, const std::string& line) {
   const std::vector<std::string> lines = Log(machine);

@@ -4,12 +4,18 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+
+#include "platform/host/dos_attributes.h"
 
 namespace velsetup::testing {
 
@@ -134,6 +140,9 @@ class DriveScenario : public Scenario {
   }
 
  protected:
+  std::string HostPathOf(const std::string& windows_path) const override {
+    return HostPathUnder(drive_c_, windows_path);
+  }
   std::string drive_c_;
 };
 
@@ -164,6 +173,9 @@ class HostScenario : public DriveScenario {
                  " </dev/null >/dev/null 2>&1");
   }
   std::string Events() const override { return ReadHostFile(machine_ + "/events.jsonl"); }
+  void SetAttributes(const std::string& windows_path, uint32_t attributes) override {
+    host::DosAttributes().Store(HostPathOf(windows_path), attributes);
+  }
 
  private:
   const char* MachineOs() const {
@@ -226,6 +238,20 @@ class WineScenario : public DriveScenario {
                  " -w; exit $status");
   }
   std::string Events() const override { return ""; }
+  // Wine keeps hidden and system in user.DOSATTRIB and reads read-only from
+  // the file's permissions.
+  void SetAttributes(const std::string& windows_path, uint32_t attributes) override {
+    const std::string path = HostPathOf(windows_path);
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%x", attributes & 0x6u);
+    ::setxattr(path.c_str(), "user.DOSATTRIB", text, std::strlen(text), 0);
+    struct stat info;
+    if (::stat(path.c_str(), &info) == 0) {
+      const mode_t writable = S_IWUSR | S_IWGRP | S_IWOTH;
+      ::chmod(path.c_str(), (attributes & 0x1u) != 0 ? info.st_mode & ~writable & 07777
+                                                     : (info.st_mode | S_IWUSR) & 07777);
+    }
+  }
 
  private:
   static constexpr const char* kWine = "/usr/lib/wine/wine64";
@@ -290,6 +316,62 @@ std::vector<std::string> LogLines(const std::string& log_bytes) {
     if (line.size() >= 15 && line[0] == '[' && line[13] == ']') line = "T" + line.substr(14);
     lines.push_back(line);
     start = complete ? end + 2 : end;
+  }
+  return lines;
+}
+
+namespace {
+
+void CollectTree(const std::string& host_dir, const std::string& prefix,
+                 std::vector<std::string>* entries) {
+  DIR* directory = ::opendir(host_dir.c_str());
+  if (directory == nullptr) return;
+  std::vector<std::string> names;
+  while (dirent* entry = ::readdir(directory)) {
+    const std::string name = entry->d_name;
+    // The simulation's sidecars and unfinished copies are no files of the machine.
+    if (name != "." && name != ".." && name.find(':') == std::string::npos) names.push_back(name);
+  }
+  ::closedir(directory);
+  for (const std::string& name : names) {
+    const std::string path = host_dir + "/" + name;
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0) continue;
+    if (S_ISDIR(info.st_mode)) {
+      entries->push_back(prefix + name + "\\");
+      CollectTree(path, prefix + name + "\\", entries);
+    } else {
+      entries->push_back(prefix + name + "=" + ReadHostFile(path));
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> Scenario::Tree(const std::string& windows_dir) const {
+  std::vector<std::string> entries;
+  CollectTree(HostPathOf(windows_dir), "", &entries);
+  std::sort(entries.begin(), entries.end());
+  return entries;
+}
+
+BothBuilds::BothBuilds(Os os) {
+  for (Build build : {Build::kHost, Build::kWine}) {
+    auto machine = MakeScenario(build, os);
+    if (machine->SkipReason().empty()) {
+      all.push_back(std::move(machine));
+    } else {
+      skipped += machine->SkipReason() + "; ";
+    }
+  }
+}
+
+std::vector<std::string> ToolLog(const Scenario& machine, const std::string& log_path) {
+  std::vector<std::string> lines;
+  for (const std::string& line : LogLines(machine.ReadFile(log_path))) {
+    const std::string marker = "velsetup.exe> ";
+    const size_t at = line.find(marker);
+    lines.push_back(at == std::string::npos ? line : line.substr(at + marker.size()));
   }
   return lines;
 }

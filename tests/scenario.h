@@ -6,6 +6,7 @@
 // Paths handed to the helpers are Windows paths on C: ("C:\\KIT\\SETUP.INI").
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +34,12 @@ class Scenario {
   virtual void WriteFile(const std::string& windows_path, const std::string& bytes) = 0;
   virtual std::string ReadFile(const std::string& windows_path) const = 0;
   virtual bool Exists(const std::string& windows_path) const = 0;
+  // Gives a file the read-only, hidden and system bits of `attributes`, where
+  // each build keeps them (Wine: read-only as a missing write permission).
+  virtual void SetAttributes(const std::string& windows_path, uint32_t attributes) = 0;
+  // Every file and directory below a directory, sorted: "sub\" for a
+  // directory, "sub\a.txt=<bytes>" for a file.
+  std::vector<std::string> Tree(const std::string& windows_dir) const;
 
   // The machine's temporary directory as the program sees it ("C:\\...\\").
   virtual std::string TempDir() const = 0;
@@ -53,6 +60,7 @@ class Scenario {
 
  protected:
   Scenario(Build build, Os os) : build_(build), os_(os) {}
+  virtual std::string HostPathOf(const std::string& windows_path) const = 0;
 
  private:
   Build build_;
@@ -62,11 +70,23 @@ class Scenario {
 // A fresh machine for one test; removed with the object.
 std::unique_ptr<Scenario> MakeScenario(Build build, Os os);
 
+// One machine per build that can run here (the host build always), and why
+// the others cannot.
+struct BothBuilds {
+  explicit BothBuilds(Os os);
+  std::vector<std::unique_ptr<Scenario>> all;
+  std::string skipped;
+};
+
 // A script's text from lines: joined with CR LF, ending in one.
 std::string IniText(const std::vector<std::string>& lines);
 
 // The lines of an install log, CR LF removed, with the time stamp of each
 // line replaced by "T" so that two runs compare equal.
 std::vector<std::string> LogLines(const std::string& log_bytes);
+
+// The install log at `log_path` as LogLines gives it, each line without the
+// time stamp and the program's name.
+std::vector<std::string> ToolLog(const Scenario& machine, const std::string& log_path);
 
 }  // namespace velsetup::testing

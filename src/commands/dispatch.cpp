@@ -2,8 +2,11 @@
 
 #include <array>
 
+#include "commands/copy_commands.h"
+#include "commands/delete_commands.h"
 #include "commands/flow_control.h"
 #include "commands/ini_commands.h"
+#include "commands/startup_link_commands.h"
 #include "engine/command_table.h"
 
 namespace velsetup {
@@ -15,15 +18,22 @@ namespace {
 std::array<CommandEntry, kCommandCount> BuildTable() {
   std::array<CommandEntry, kCommandCount> table{};
   table[0] = {Cmd00_EndOfSection, true, true, false};
+  table[1] = {Cmd01_Copy_Lnk2StartF_W2000, false, false, false};
+  table[2] = {Cmd02_DEL_LnkInStartF_W2000, false, false, false};
   table[5] = {Cmd05_IncRunningCounter, false, false, true};
   table[6] = {Cmd06_DecCmdIndex, false, false, true};
   table[7] = {Cmd07_IncCmdIndex, false, false, true};
   table[8] = {Cmd08_ResetCmdIndex, true, true, false};
   table[10] = {Cmd10_Exit, false, true, false};
+  table[15] = {Cmd15_CopyFile, false, false, false};
+  table[16] = {Cmd16_DeleteFileOrDir, false, false, false};
   table[20] = {Cmd20_ExitRebootSystem, false, true, false};
+  table[21] = {Cmd21_MakeDir, false, false, false};
   table[26] = {Cmd26_SetValue, false, false, false};
   table[27] = {Cmd27_SetVariable, false, false, false};
   table[28] = {Cmd28_AppendINIFile, false, false, false};
+  table[29] = {Cmd29_ExitAndDeleteINIFile, true, true, false};
+  table[31] = {Cmd31_RenameFile, false, false, false};
   return table;
 }
 

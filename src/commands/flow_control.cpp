@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "commands/delete_commands.h"
 #include "engine/command_section.h"
 #include "engine/command_table.h"
 #include "engine/install_log.h"
@@ -102,6 +103,31 @@ uint32_t Cmd20_ExitRebootSystem() {
     WriteLog("Setting to reboot system...", "");
     run.reboot_requested = true;
   }
+  return 1;
+}
+
+uint32_t Cmd29_ExitAndDeleteINIFile() {
+  RunState& run = Run();
+  WriteLog("", "attempting to delete files....");
+  Cmd16_DeleteFileOrDir();
+  const std::string restart =
+      ReadScriptString(script_key::kCommands, CmdSectionKey(run.current_cmd_index, 2).c_str(),
+                       "FALSE", 64);
+  if (EqualsIgnoreCase(restart, "TRUE")) {
+    if (run.suppress_reboot) {
+      WriteLog("", "Not setting to reboot system since SuppressReboot is set");
+      run.reboot_requested = false;
+    } else {
+      run.reboot_requested = true;
+      WriteLog("", "will issue a system reboot.");
+    }
+  } else {
+    WriteLog("", "will NOT issue a system reboot.");
+  }
+  WriteLog("will delete :", run.script_path);
+  // Nothing is stored after this: the working copy stays deleted, and the
+  // next start copies the script again.
+  Files().DeleteFileA(run.script_path.c_str());
   return 1;
 }
 

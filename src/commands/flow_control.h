@@ -12,5 +12,8 @@ uint32_t Cmd07_IncCmdIndex();        // skips the [DATA] IncCommand commands tha
 uint32_t Cmd08_ResetCmdIndex();      // removes the run state; ends the run
 uint32_t Cmd10_Exit();               // ends the run
 uint32_t Cmd20_ExitRebootSystem();   // ends the run with a restart unless suppressed
+// Deletes what its line names and the working copy; ends the run, with a
+// restart when field 2 says TRUE.
+uint32_t Cmd29_ExitAndDeleteINIFile();
 
 }  // namespace velsetup

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "commands/command_params.h"
 #include "engine/command_table.h"
 #include "engine/install_log.h"
 #include "engine/run_state.h"
@@ -21,12 +22,7 @@ constexpr uint32_t kMissing = 2;
 constexpr uint32_t kFlushDelayMs = 500;
 constexpr const char* kWarning = "WARNINIG-=-";
 
-// Field `field` of the current command, as the engine stored it.
-std::string InlineField(int32_t field) {
-  return ReadScriptString(script_key::kCommands,
-                          CmdSectionKey(Run().current_cmd_index, field).c_str(), "",
-                          capacity::kField);
-}
+std::string InlineField(int32_t field) { return velsetup::InlineField(field, capacity::kField); }
 
 std::string Expanded(std::string text) {
   GetVariable(&text, capacity::kField);
@@ -37,11 +33,8 @@ void LogWriting(const std::string& section, const std::string& key, const std::s
   WriteLog("Writing: ", Format("[%s]:%s=%s", section.c_str(), key.c_str(), value.c_str()));
 }
 
-// The data section that field 0 names, or nothing after the error line.
 std::optional<std::string> DataSection() {
-  std::optional<std::string> block = ReadSection(Run().cmd_param0, Run().script_path);
-  if (!block) WriteLog("ERROR-=-", "Missing the Data section or an extra comma.");
-  return block;
+  return ReadDataSection("Missing the Data section or an extra comma.");
 }
 
 bool IsCommentLine(std::string_view line) { return !line.empty() && line[0] == ';'; }

@@ -29,6 +29,7 @@ constexpr uint32_t kNotSameDevice = 17;
 constexpr uint32_t kSharingViolation = 32;
 constexpr uint32_t kFileExists = 80;
 constexpr uint32_t kInvalidParameter = 87;
+constexpr uint32_t kNoMoreFiles = 18;
 constexpr uint32_t kDiskFull = 112;
 constexpr uint32_t kCallNotImplemented = 120;
 constexpr uint32_t kInsufficientBuffer = 122;
@@ -38,6 +39,7 @@ constexpr uint32_t kAlreadyExists = 183;
 constexpr uint32_t kFilenameTooLong = 206;
 constexpr uint32_t kMoreData = 234;
 constexpr uint32_t kNoMoreItems = 259;
+constexpr uint32_t kDirectory = 267;
 }  // namespace win32_error
 
 // File attribute bits as GetFileAttributesA reports them.
@@ -94,6 +96,17 @@ class ProfileApi {
                                            const char* file) = 0;
 };
 
+// The fields of WIN32_FIND_DATAA that the tool looks at.
+struct FindData {
+  uint32_t attributes = 0;
+  uint64_t size = 0;
+  std::string file_name;  // at most 259 characters, as cFileName holds them
+};
+
+// A search of FindFirstFileA; kInvalidFind where the call fails.
+using FindHandle = uintptr_t;
+constexpr FindHandle kInvalidFind = ~FindHandle{0};
+
 // Files and directories.
 class FileApi {
  public:
@@ -117,6 +130,13 @@ class FileApi {
   virtual bool MoveFileA(const char* existing, const char* new_name) = 0;
   // Fails with 120 on the Windows 9x family, which lacks the call.
   virtual bool MoveFileExA(const char* existing, const char* new_name, uint32_t flags) = 0;
+  // No security attributes: the tool passes none.
+  virtual bool CreateDirectoryA(const char* path) = 0;
+  virtual bool RemoveDirectoryA(const char* path) = 0;
+  virtual FindHandle FindFirstFileA(const char* pattern, FindData* data) = 0;
+  // False with 18 (no more files) after the last entry.
+  virtual bool FindNextFileA(FindHandle search, FindData* data) = 0;
+  virtual bool FindClose(FindHandle search) = 0;
 };
 
 // Version, directories, identity, time, errors.

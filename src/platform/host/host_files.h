@@ -3,6 +3,9 @@
 // is the simulation's own rule, so it holds when the tool runs as root too.
 #pragma once
 
+#include <map>
+#include <vector>
+
 #include "platform/host/dos_attributes.h"
 #include "platform/host/last_error.h"
 #include "platform/host/path_mapper.h"
@@ -28,6 +31,14 @@ class HostFiles : public FileApi {
   bool WriteNewFile(const char* path, const std::string& bytes) override;
   bool MoveFileA(const char* existing, const char* new_name) override;
   bool MoveFileExA(const char* existing, const char* new_name, uint32_t flags) override;
+  bool CreateDirectoryA(const char* path) override;
+  // Refuses a read-only directory (5), as the NT family does.
+  bool RemoveDirectoryA(const char* path) override;
+  // The entries are those of the moment of the call, in the case-blind order
+  // of their names as NTFS lists them, "." and ".." first below a root.
+  FindHandle FindFirstFileA(const char* pattern, FindData* data) override;
+  bool FindNextFileA(FindHandle search, FindData* data) override;
+  bool FindClose(FindHandle search) override;
 
  private:
   // Resolves a path argument; false with the error set when that fails.
@@ -36,6 +47,18 @@ class HostFiles : public FileApi {
   uint32_t CopyContents(const ResolvedPath& source, const ResolvedPath& destination,
                         bool fail_if_exists);
   bool Move(const char* existing, const char* new_name, bool replace, bool copy_allowed);
+
+  // The entries of a directory that a listing shows: no simulation files,
+  // no names Windows cannot have; "." and ".." below a drive's root.
+  std::vector<FindData> ListDirectory(const ResolvedPath& directory);
+  FindHandle StartSearch(std::vector<FindData> entries, FindData* data);
+
+  struct Search {
+    std::vector<FindData> entries;
+    size_t next = 0;
+  };
+  std::map<FindHandle, Search> searches_;
+  FindHandle next_search_ = 1;
 
   PathMapper& paths_;
   DosAttributes& attributes_;

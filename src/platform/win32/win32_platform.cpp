@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace velsetup::win32 {
 
@@ -94,6 +95,41 @@ bool Win32Files::MoveFileA(const char* existing, const char* new_name) {
 
 bool Win32Files::MoveFileExA(const char* existing, const char* new_name, uint32_t flags) {
   return ::MoveFileExA(existing, new_name, flags) != FALSE;
+}
+
+bool Win32Files::CreateDirectoryA(const char* path) {
+  return ::CreateDirectoryA(path, nullptr) != FALSE;
+}
+
+bool Win32Files::RemoveDirectoryA(const char* path) { return ::RemoveDirectoryA(path) != FALSE; }
+
+namespace {
+
+void CopyFindData(const WIN32_FIND_DATAA& found, FindData* data) {
+  data->attributes = found.dwFileAttributes;
+  data->size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+  data->file_name.assign(found.cFileName, ::strnlen(found.cFileName, sizeof found.cFileName));
+}
+
+}  // namespace
+
+FindHandle Win32Files::FindFirstFileA(const char* pattern, FindData* data) {
+  WIN32_FIND_DATAA found;
+  const HANDLE search = ::FindFirstFileA(pattern, &found);
+  if (search == INVALID_HANDLE_VALUE) return kInvalidFind;
+  CopyFindData(found, data);
+  return reinterpret_cast<FindHandle>(search);
+}
+
+bool Win32Files::FindNextFileA(FindHandle search, FindData* data) {
+  WIN32_FIND_DATAA found;
+  if (::FindNextFileA(reinterpret_cast<HANDLE>(search), &found) == FALSE) return false;
+  CopyFindData(found, data);
+  return true;
+}
+
+bool Win32Files::FindClose(FindHandle search) {
+  return ::FindClose(reinterpret_cast<HANDLE>(search)) != FALSE;
 }
 
 bool Win32System::GetVersionExA(OsVersionInfo* info) {

@@ -31,7 +31,11 @@ class Win32Files : public FileApi {
   bool ReadWholeFile(const char* path, std::string* bytes) override;
   bool WriteNewFile(const char* path, const std::string& bytes) override;
   bool MoveFileA(const char* existing, const char* new_name) override;
-  bool MoveFileExA(const char* existing, const char* new_name, uint32_t flags) override;
+  bool MoveFileExA(const char* existing, const char* new_name, uint32_t flags) override;  bool CreateDirectoryA(const char* path) override;
+  bool RemoveDirectoryA(const char* path) override;
+  FindHandle FindFirstFileA(const char* pattern, FindData* data) override;
+  bool FindNextFileA(FindHandle search, FindData* data) override;
+  bool FindClose(FindHandle search) override;
 };
 
 class Win32System : public SystemApi {
