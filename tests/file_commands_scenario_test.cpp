@@ -22,10 +22,7 @@ const std::string kPathNotFound = "Error=3, The system cannot find the path spec
 
 std::vector<std::string> Script(const std::vector<std::string>& commands,
                                 const std::vector<std::string>& sections) {
-  std::vector<std::string> lines = {"[DATA]", "Logging=1", "LogFile=" + kLog, "[CommandsList]"};
-  lines.insert(lines.end(), commands.begin(), commands.end());
-  lines.insert(lines.end(), sections.begin(), sections.end());
-  return lines;
+  return LoggedScript(kLog, commands, sections);
 }
 
 // C:\KIT\src, three levels deep, with a read-only and a hidden file.

@@ -6,33 +6,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "host_test_support.h"
+#include "host_files_fixture.h"
 #include "platform/host/dos_wildcard.h"
-#include "platform/host/host_files.h"
 
 namespace velsetup::host {
 namespace {
 
 using testing::HostExists;
-using testing::ScratchDir;
 using testing::WriteHostFile;
 
-WindowsPath Root() {
-  WindowsPath root;
-  ParseAbsoluteWindowsPath("C:\\", &root);
-  return root;
-}
-
-class HostDirectoriesTest : public ::testing::Test {
+class HostDirectoriesTest : public testing::HostFilesFixture {
  protected:
-  HostDirectoriesTest()
-      : paths_({{'C', dir_ / "drive_c"}}, Root()), files_(paths_, attributes_, last_error_) {}
-  void SetUp() override {
-    ASSERT_EQ(::mkdir(C("").c_str(), 0755), 0);
-    ASSERT_EQ(::mkdir(C("dir").c_str(), 0755), 0);
-  }
-  std::string C(const std::string& name) { return dir_ / ("drive_c/" + name); }
-
   // Every name a search yields, in order; "!<code>" when it fails at once.
   std::vector<std::string> Names(const char* pattern) {
     FindData data;
@@ -46,12 +30,6 @@ class HostDirectoriesTest : public ::testing::Test {
     return names;
   }
   using Names_t = std::vector<std::string>;
-
-  ScratchDir dir_;
-  LastError last_error_;
-  PathMapper paths_;
-  DosAttributes attributes_;
-  HostFiles files_;
 };
 
 TEST_F(HostDirectoriesTest, SearchesListEntriesAsNtfsDoes) {

@@ -10,7 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "host_test_support.h"
+#include "host_files_fixture.h"
 
 namespace velsetup::host {
 namespace {
@@ -20,22 +20,10 @@ using testing::ReadHostFile;
 using testing::ScratchDir;
 using testing::WriteHostFile;
 
-WindowsPath Root() {
-  WindowsPath root;
-  ParseAbsoluteWindowsPath("C:\\", &root);
-  return root;
-}
+WindowsPath Root() { return testing::DriveRoot(); }
 
-class HostFilesTest : public ::testing::Test {
+class HostFilesTest : public testing::HostFilesFixture {
  protected:
-  HostFilesTest()
-      : paths_({{'C', dir_ / "drive_c"}}, Root()), files_(paths_, attributes_, last_error_) {}
-  void SetUp() override {
-    ASSERT_EQ(::mkdir(C("").c_str(), 0755), 0);
-    ASSERT_EQ(::mkdir(C("dir").c_str(), 0755), 0);
-  }
-  std::string C(const std::string& name) { return dir_ / ("drive_c/" + name); }
-  uint32_t Error() { return last_error_.code; }
   // Names in drive_c that the simulation made for itself.
   int LeftoverFiles() {
     int count = 0;
@@ -46,12 +34,6 @@ class HostFilesTest : public ::testing::Test {
     ::closedir(handle);
     return count;
   }
-
-  ScratchDir dir_;
-  LastError last_error_;
-  PathMapper paths_;
-  DosAttributes attributes_;
-  HostFiles files_;
 };
 
 TEST_F(HostFilesTest, AttributesOfFilesDirectoriesAndMissingPaths) {

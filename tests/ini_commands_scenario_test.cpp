@@ -18,10 +18,7 @@ const std::string kLog = "C:\\KIT\\install.log";
 
 std::vector<std::string> Script(const std::vector<std::string>& commands,
                                 const std::vector<std::string>& sections) {
-  std::vector<std::string> lines = {"[DATA]", "Logging=1", "LogFile=" + kLog, "[CommandsList]"};
-  lines.insert(lines.end(), commands.begin(), commands.end());
-  lines.insert(lines.end(), sections.begin(), sections.end());
-  return lines;
+  return LoggedScript(kLog, commands, sections);
 }
 
 using Machines = BothBuilds;

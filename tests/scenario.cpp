@@ -298,6 +298,16 @@ std::unique_ptr<Scenario> MakeScenario(Build build, Os os) {
   return std::make_unique<WineScenario>(os);
 }
 
+std::vector<std::string> LoggedScript(const std::string& log_path,
+                                      const std::vector<std::string>& commands,
+                                      const std::vector<std::string>& sections) {
+  std::vector<std::string> lines = {"[DATA]", "Logging=1", "LogFile=" + log_path,
+                                    "[CommandsList]"};
+  lines.insert(lines.end(), commands.begin(), commands.end());
+  lines.insert(lines.end(), sections.begin(), sections.end());
+  return lines;
+}
+
 std::string IniText(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += line + "\r\n";

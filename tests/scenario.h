@@ -78,6 +78,12 @@ struct BothBuilds {
   std::string skipped;
 };
 
+// A script's lines: [DATA] with logging to `log_path`, [CommandsList] with
+// `commands`, then `sections` as they are.
+std::vector<std::string> LoggedScript(const std::string& log_path,
+                                      const std::vector<std::string>& commands,
+                                      const std::vector<std::string>& sections);
+
 // A script's text from lines: joined with CR LF, ending in one.
 std::string IniText(const std::vector<std::string>& lines);
 
