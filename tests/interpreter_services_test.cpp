@@ -122,6 +122,9 @@ TEST_F(TextHelperTest, SplitProgramPathTakesTheFirstWord) {
   ASSERT_TRUE(SplitProgramPath("C:\\Program Files\\x.exe", &directory, &file));
   EXPECT_EQ(directory, "C:\\");  // cut at the blank: "C:\Program" splits at its backslash
   EXPECT_EQ(file, "Program");
+  ASSERT_TRUE(SplitProgramPath("\"C:\\Program Files\\x.exe\" /s", &directory, &file));
+  EXPECT_EQ(directory, "C:\\Program Files");
+  EXPECT_EQ(file, "x.exe");
   ASSERT_TRUE(SplitProgramPath("notepad.exe readme.txt", &directory, &file));
   EXPECT_EQ(directory, "C:\\");  // the machine's current directory
   EXPECT_EQ(file, "notepad.exe");

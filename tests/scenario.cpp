@@ -176,6 +176,17 @@ class HostScenario : public DriveScenario {
   void SetAttributes(const std::string& windows_path, uint32_t attributes) override {
     host::DosAttributes().Store(HostPathOf(windows_path), attributes);
   }
+  // A shell script serves as the program on the simulated machine.
+  void WriteMarkerProgram(const std::string& windows_path) override {
+    const std::string path = HostPathOf(windows_path);
+    WriteHostFile(path,
+                  "#!/bin/sh\n"
+                  "file=$(printf '%s' \"$1\" | tr '\\\\' '/')\n"
+                  "sleep \"$(awk \"BEGIN { print $2 / 1000 }\")\"\n"
+                  "shift 2\n"
+                  "for argument in \"$@\"; do printf '%s\\r\\n' \"$argument\"; done > \"$file\"\n");
+    ::chmod(path.c_str(), 0755);
+  }
 
  private:
   const char* MachineOs() const {
@@ -199,6 +210,7 @@ class WineScenario : public DriveScenario {
  public:
   explicit WineScenario(Os os) : DriveScenario(Build::kWine, os) {
     exe_ = Env("VELSETUP_WIN_BUILD_DIR", VELSETUP_WIN_BUILD_DIR) + "/velsetup.exe";
+    marker_ = Env("VELSETUP_WIN_BUILD_DIR", VELSETUP_WIN_BUILD_DIR) + "/marker_probe.exe";
     if (!HostExists(kWine)) {
       skip_ = std::string("Wine is not installed (") + kWine + ")";
       return;
@@ -233,11 +245,15 @@ class WineScenario : public DriveScenario {
   std::string SkipReason() const override { return skip_; }
   std::string TempDir() const override { return "C:\\users\\" + User() + "\\Temp\\"; }
   int Run(const std::string& command_line, const std::vector<std::string>&) override {
-    return Shell("cd / && " + env_ + "timeout 120 " + kWine + " " + Quoted(kProgramPath) +
+    // Started in C:\, the simulated machine's default current directory.
+    return Shell("cd " + Quoted(drive_c_) + " && " + env_ + "timeout 120 " + kWine + " " + Quoted(kProgramPath) +
                  QuotedWords(command_line) + " </dev/null >/dev/null 2>&1; status=$?; " + env_ + kWineServer +
                  " -w; exit $status");
   }
   std::string Events() const override { return ""; }
+  void WriteMarkerProgram(const std::string& windows_path) override {
+    WriteHostFile(HostPathOf(windows_path), ReadHostFile(marker_));
+  }
   // Wine keeps hidden and system in user.DOSATTRIB and reads read-only from
   // the file's permissions.
   void SetAttributes(const std::string& windows_path, uint32_t attributes) override {
@@ -275,7 +291,7 @@ class WineScenario : public DriveScenario {
     return fd;
   }
 
-  std::string exe_, prefix_, env_, skip_;
+  std::string exe_, marker_, prefix_, env_, skip_;
   int lock_fd_ = -1;
 };
 

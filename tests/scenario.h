@@ -37,6 +37,11 @@ class Scenario {
   // Gives a file the read-only, hidden and system bits of `attributes`, where
   // each build keeps them (Wine: read-only as a missing write permission).
   virtual void SetAttributes(const std::string& windows_path, uint32_t attributes) = 0;
+  // Places at `windows_path` a program the tool can start: after the pause
+  // its second argument gives (milliseconds) it writes its further
+  // arguments, one a line ending in CR LF, into the file its first argument
+  // names (relative to its working directory; backslashes as separators).
+  virtual void WriteMarkerProgram(const std::string& windows_path) = 0;
   // Every file and directory below a directory, sorted: "sub\" for a
   // directory, "sub\a.txt=<bytes>" for a file.
   std::vector<std::string> Tree(const std::string& windows_dir) const;
@@ -54,6 +59,9 @@ class Scenario {
   // The machine's events.jsonl (host build); empty on Wine, where message
   // boxes and restarts leave no record.
   virtual std::string Events() const = 0;
+
+  // The host file behind a Windows path of the machine's C: drive.
+  std::string HostPath(const std::string& windows_path) const { return HostPathOf(windows_path); }
 
   Build build() const { return build_; }
   Os os() const { return os_; }

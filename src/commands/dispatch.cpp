@@ -6,6 +6,8 @@
 #include "commands/delete_commands.h"
 #include "commands/flow_control.h"
 #include "commands/ini_commands.h"
+#include "commands/message_commands.h"
+#include "commands/process_commands.h"
 #include "commands/startup_link_commands.h"
 #include "engine/command_table.h"
 
@@ -25,8 +27,11 @@ std::array<CommandEntry, kCommandCount> BuildTable() {
   table[7] = {Cmd07_IncCmdIndex, false, false, true};
   table[8] = {Cmd08_ResetCmdIndex, true, true, false};
   table[10] = {Cmd10_Exit, false, true, false};
+  table[11] = {Cmd11_SpawnProgram, false, false, false};
+  table[13] = {Cmd13_Sleep, false, false, false};
   table[15] = {Cmd15_CopyFile, false, false, false};
   table[16] = {Cmd16_DeleteFileOrDir, false, false, false};
+  table[17] = {Cmd17_DisplayMessageBox, false, false, false};
   table[20] = {Cmd20_ExitRebootSystem, false, true, false};
   table[21] = {Cmd21_MakeDir, false, false, false};
   table[26] = {Cmd26_SetValue, false, false, false};
@@ -34,6 +39,10 @@ std::array<CommandEntry, kCommandCount> BuildTable() {
   table[28] = {Cmd28_AppendINIFile, false, false, false};
   table[29] = {Cmd29_ExitAndDeleteINIFile, true, true, false};
   table[31] = {Cmd31_RenameFile, false, false, false};
+  table[32] = {Cmd32_LogMsg, false, false, false};
+  for (uint32_t number : {22u, 23u, 24u, 33u, 34u, 35u}) {
+    table[number] = {CmdNotSupported, false, false, false};
+  }
   return table;
 }
 

@@ -52,5 +52,6 @@ inline ProfileApi& Profile() { return *Run().platform.profile; }
 inline FileApi& Files() { return *Run().platform.files; }
 inline SystemApi& System() { return *Run().platform.system; }
 inline UiApi& Ui() { return *Run().platform.ui; }
+inline ProcessApi& Processes() { return *Run().platform.processes; }
 
 }  // namespace velsetup

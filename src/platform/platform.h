@@ -173,6 +173,31 @@ class SystemApi {
   virtual bool ExitWindowsEx(uint32_t flags, uint32_t reserved) = 0;
 };
 
+// Starting programs and waiting for them.
+using ProcessHandle = uintptr_t;
+
+namespace process {
+constexpr uint32_t kStartfUsePosition = 0x4;  // STARTUPINFO dwFlags
+constexpr uint32_t kWaitObject0 = 0x0;
+constexpr uint32_t kWaitTimeout = 0x102;
+constexpr uint32_t kWaitFailed = 0xFFFFFFFFu;
+}  // namespace process
+
+class ProcessApi {
+ public:
+  virtual ~ProcessApi() = default;
+  // CreateProcessA with no application name: `command_line` names the
+  // program. Inheritable process and thread attributes without a descriptor,
+  // no handle inheritance, NORMAL_PRIORITY_CLASS, the caller's environment,
+  // `directory` as the working directory, and start-up information with only
+  // `startup_flags` set (STARTF_USEPOSITION places the first window at 0,0).
+  // The thread handle is closed; `*process` is the process handle.
+  virtual bool CreateProcessA(const char* command_line, const char* directory,
+                              uint32_t startup_flags, ProcessHandle* process) = 0;
+  virtual uint32_t WaitForSingleObject(ProcessHandle process, uint32_t milliseconds) = 0;
+  virtual bool CloseHandle(ProcessHandle process) = 0;
+};
+
 // Message boxes (no owner window).
 class UiApi {
  public:
@@ -204,6 +229,7 @@ struct Platform {
   SystemApi* system = nullptr;
   UiApi* ui = nullptr;
   RegistryApi* registry = nullptr;
+  ProcessApi* processes = nullptr;
 };
 
 }  // namespace velsetup

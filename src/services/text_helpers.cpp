@@ -19,8 +19,16 @@ bool SplitProgramPath(const char* command_line, std::string* directory, std::str
   if (command_line == nullptr) return false;
   // Only the first word counts: a program path with a blank in it is cut there.
   std::string word = CutTo(command_line, capacity::kPath);
-  const size_t blank = word.find(' ');
-  if (blank != std::string::npos) word.resize(blank);
+  if (!word.empty() && word[0] == '"') {
+    // A quoted program path, as Windows itself reads one: blanks and all, up
+    // to the closing quote. Taken at its first blank it would give a working
+    // directory with a quote in it, which no program can be started in.
+    const size_t close = word.find('"', 1);
+    word = word.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+  } else {
+    const size_t blank = word.find(' ');
+    if (blank != std::string::npos) word.resize(blank);
+  }
 
   const size_t backslash = word.rfind('\\');
   if (backslash != std::string::npos) {

@@ -34,6 +34,25 @@ std::string ModulePathOf(const MachineConfig& config, const PathMapper& paths,
   return "C:\\" + host_binary_path.substr(slash == std::string::npos ? 0 : slash + 1);
 }
 
+// Where CreateProcessA looks for a program named without a path: the tool's
+// own directory, the current directory, the system directory (and on the NT
+// family the 16-bit one), the Windows directory.
+std::vector<std::string> ProgramSearchDirs(const MachineConfig& config,
+                                           const std::string& module_path) {
+  const size_t backslash = module_path.rfind('\\');
+  std::vector<std::string> dirs;
+  if (backslash != std::string::npos) dirs.push_back(module_path.substr(0, backslash));
+  dirs.push_back(config.current_dir.Text());
+  dirs.push_back(config.system_dir.Text());
+  if (config.nt_family()) dirs.push_back(config.windows_dir.Text() + "\\SYSTEM");
+  dirs.push_back(config.windows_dir.Text());
+  // "C:\" and "C:\dir" alike take "\name" after them.
+  for (std::string& dir : dirs) {
+    if (!dir.empty() && dir.back() == '\\') dir.pop_back();
+  }
+  return dirs;
+}
+
 // Standard input is asked only when a user sits at it.
 std::FILE* TerminalInput() { return ::isatty(STDIN_FILENO) ? stdin : nullptr; }
 
@@ -49,7 +68,9 @@ HostPlatform::HostPlatform(std::string machine_dir, MachineConfig config,
       profile_(file_access_, config_.windows_dir.Text()),
       files_(paths_, attributes_, last_error_, config_.nt_family()),
       system_(config_, ModulePathOf(config_, paths_, host_binary_path), last_error_, events_),
-      ui_(events_, last_error_, SplitAnswers(Env("VELSETUP_ANSWERS")), TerminalInput(), stderr) {}
+      ui_(events_, last_error_, SplitAnswers(Env("VELSETUP_ANSWERS")), TerminalInput(), stderr),
+      processes_(paths_, last_error_, events_,
+                 ProgramSearchDirs(config_, ModulePathOf(config_, paths_, host_binary_path))) {}
 
 std::unique_ptr<HostPlatform> HostPlatform::Open(const std::string& machine_dir,
                                                  const std::string& host_binary_path,

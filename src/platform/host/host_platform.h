@@ -9,6 +9,7 @@
 #include "platform/host/dos_attributes.h"
 #include "platform/host/events.h"
 #include "platform/host/host_files.h"
+#include "platform/host/host_processes.h"
 #include "platform/host/host_profile.h"
 #include "platform/host/host_system.h"
 #include "platform/host/host_ui.h"
@@ -33,7 +34,11 @@ class HostPlatform {
   // VELSETUP_MACHINE, else $HOME/.velsetup/machine.
   static std::string DefaultMachineDir();
 
-  Platform platform() { return Platform{&profile_, &files_, &system_, &ui_}; }
+  Platform platform() {
+    Platform platform{&profile_, &files_, &system_, &ui_};
+    platform.processes = &processes_;
+    return platform;
+  }
   const std::string& machine_dir() const { return machine_dir_; }
   const MachineConfig& config() const { return config_; }
   EventLog& events() { return events_; }
@@ -59,6 +64,7 @@ class HostPlatform {
   HostFiles files_;
   HostSystem system_;
   HostUi ui_;
+  HostProcesses processes_;
 };
 
 }  // namespace velsetup::host

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace velsetup::win32 {
 
@@ -223,6 +224,33 @@ bool Win32System::ExitWindowsEx(uint32_t flags, uint32_t reserved) {
 
 Win32System::~Win32System() {
   if (token_ != nullptr) ::CloseHandle(static_cast<HANDLE>(token_));
+}
+
+bool Win32Processes::CreateProcessA(const char* command_line, const char* directory,
+                                    uint32_t startup_flags, ProcessHandle* process) {
+  SECURITY_ATTRIBUTES process_attributes{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  SECURITY_ATTRIBUTES thread_attributes{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = startup_flags;
+  PROCESS_INFORMATION started{};
+  // CreateProcessA may write into the command line: it gets a copy.
+  std::string line = command_line != nullptr ? command_line : "";
+  if (::CreateProcessA(nullptr, &line[0], &process_attributes, &thread_attributes, FALSE,
+                       NORMAL_PRIORITY_CLASS, nullptr, directory, &startup, &started) == FALSE) {
+    return false;
+  }
+  ::CloseHandle(started.hThread);
+  *process = reinterpret_cast<ProcessHandle>(started.hProcess);
+  return true;
+}
+
+uint32_t Win32Processes::WaitForSingleObject(ProcessHandle process, uint32_t milliseconds) {
+  return ::WaitForSingleObject(reinterpret_cast<HANDLE>(process), milliseconds);
+}
+
+bool Win32Processes::CloseHandle(ProcessHandle process) {
+  return ::CloseHandle(reinterpret_cast<HANDLE>(process)) != FALSE;
 }
 
 }  // namespace velsetup::win32

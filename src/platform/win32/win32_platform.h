@@ -62,6 +62,14 @@ class Win32System : public SystemApi {
   void* token_ = nullptr;  // the process token, once opened
 };
 
+class Win32Processes : public ProcessApi {
+ public:
+  bool CreateProcessA(const char* command_line, const char* directory, uint32_t startup_flags,
+                      ProcessHandle* process) override;
+  uint32_t WaitForSingleObject(ProcessHandle process, uint32_t milliseconds) override;
+  bool CloseHandle(ProcessHandle process) override;
+};
+
 class Win32Ui : public UiApi {
  public:
   int MessageBoxA(const char* text, const char* caption, uint32_t style) override;
@@ -69,9 +77,14 @@ class Win32Ui : public UiApi {
 
 class Win32Platform {
  public:
-  Platform platform() { return Platform{&profile_, &files_, &system_, &ui_}; }
+  Platform platform() {
+    Platform platform{&profile_, &files_, &system_, &ui_};
+    platform.processes = &processes_;
+    return platform;
+  }
 
  private:
+  Win32Processes processes_;
   Win32Profile profile_;
   Win32Files files_;
   Win32System system_;
