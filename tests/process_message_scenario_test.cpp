@@ -110,5 +110,134 @@ TEST(ProcessScenario, ProgramsStartWhereTheirPathSaysAndAreWaitedFor) {
   if (machines.all.size() < 2) std::cout << "  host build only: " << machines.skipped << "\n";
 }
 
+const std::vector<std::string> kBoxSections = {
+    "[Box.US]", "Title=Setup of the kit", "Message1=Hello", "Message2=;", "Message3=Bye",
+    "[Short.US]", "Message1=Only this", "Message2=", "Message3=never shown",
+    "[A2]", "32,in A2", "[A3]", "32,in A3", "[A4]", "32,in A4", "[B3]", "32,in B3",
+    "[C4]", "32,in C4"};
+
+// Silent boxes take their first button; types without a question show
+// nothing and choose nothing.
+TEST(MessageBoxScenario, SilentBoxesTakeTheirFirstButton) {
+  BothBuilds machines(Os::kWin98);
+  std::vector<std::string> sections = kBoxSections;
+  for (auto& machine : machines.all) {
+    machine->WriteFile(kScript, IniText(Script({"17,Box,2,A2,B2", "17,Box,3,A3,B3", "17,Box,5,X",
+                                                "17,Box,6,X", "17,Box,abc,X", "17,Missing,3,X",
+                                                "17,Box,4,A4,B4,C4"},
+                                               sections)));
+    ASSERT_EQ(machine->Run(kScript + " -silent -noreboot"), 0);
+    const std::vector<std::string> log = CommandLog(*machine);
+    SCOPED_TRACE(Where(*machine) + "\n" + ::testing::PrintToString(log));
+    const std::vector<std::string> expected = {
+        "CMD0> CMD17_DisplayMessageBox: 17,Box,2,A2,B2 ",
+        "  Setting next section to:  A2",
+        "CMD1> CMD17_DisplayMessageBox: 17,Box,3,A3,B3 ",
+        "  Setting next section to:  A3",
+        "CMD2> CMD17_DisplayMessageBox: 17,Box,5,X ",
+        "CMD3> CMD17_DisplayMessageBox: 17,Box,6,X ",
+        "CMD4> CMD17_DisplayMessageBox: 17,Box,abc,X ",
+        "CMD5> CMD17_DisplayMessageBox: 17,Missing,3,X ",
+        "ERROR-=- Missing the Message Section [Missing.US]",
+        "CMD6> CMD17_DisplayMessageBox: 17,Box,4,A4,B4,C4 ",
+        "  Setting next section to:  A4",
+    };
+    ASSERT_GE(log.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + expected.size()), expected);
+    // The last choice counts when the section ends.
+    EXPECT_NE(std::find(log.begin(), log.end(), " in A4"), log.end());
+    EXPECT_EQ(std::find(log.begin(), log.end(), " in A2"), log.end());
+    if (machine->build() == Build::kHost) {
+      EXPECT_EQ(machine->Events().find("messagebox"), std::string::npos);
+    }
+  }
+}
+
+// Answered boxes (host build): the answer picks the field, the text is put
+// together from the message lines, and every box is recorded.
+TEST(MessageBoxScenario, AnswersChooseTheNextSection) {
+  struct Case {
+    std::string command;
+    std::string answer;
+    std::string next;  // what NextSection holds afterwards
+    std::string ran;   // the log line of the section that ran
+  };
+  const std::vector<Case> cases = {
+      {"17,Box,2,A2", "Cancel", "", ""},  // field 3 absent: the switch is cancelled
+      {"17,Box,3,A3,B3", "No", "B3", " in B3"},
+      {"17,Box,4,A4,B4,C4", "Cancel", "C4", " in C4"},
+      {"17,Box,3,A3,B3", "Yes", "A3", " in A3"},
+  };
+  for (const Case& c : cases) {
+    auto machine = MakeScenario(Build::kHost, Os::kWin2000);
+    machine->WriteFile(kScript, IniText(Script({"17,Short,5", c.command}, kBoxSections)));
+    ASSERT_EQ(machine->Run(kScript + " -noreboot", {"OK", c.answer}), 0);
+    const std::vector<std::string> log = CommandLog(*machine);
+    SCOPED_TRACE(c.command + " " + c.answer + "\n" + ::testing::PrintToString(log));
+    EXPECT_NE(std::find(log.begin(), log.end(), "  Setting next section to:  " + c.next),
+              log.end());
+    if (!c.ran.empty()) EXPECT_NE(std::find(log.begin(), log.end(), c.ran), log.end());
+    const std::string events = machine->Events();
+    // Message2 ";" is an empty line; an empty Message2 ends the text.
+    EXPECT_NE(events.find("{\"event\":\"messagebox\",\"title\":\"Velmor Setup\",\"text\":\"Only "
+                          "this\\n\",\"style\":4144,\"answer\":\"OK\"}"),
+              std::string::npos)
+        << events;
+    EXPECT_NE(events.find("\"title\":\"Setup of the kit\",\"text\":\"Hello\\n\\nBye\\n\""),
+              std::string::npos)
+        << events;
+    EXPECT_NE(events.find("\"answer\":\"" + c.answer + "\""), std::string::npos) << events;
+  }
+}
+
+TEST(ScriptCommandsScenario, SleepLogAndUnsupportedCommands) {
+  BothBuilds machines(Os::kNt4);
+  for (auto& machine : machines.all) {
+    machine->WriteFile(kScript,
+                       IniText(Script({"13,1500", "13,", "13,abc", "13,-5", "32,Hello, world",
+                                       "32,~%C001 as written", "22", "23,x", "24", "33", "34",
+                                       "35", "32,still running"},
+                                      {})));
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(machine->Run(kScript + " -silent -noreboot"), 0);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, std::chrono::milliseconds(1500));
+    const std::vector<std::string> log = CommandLog(*machine);
+    SCOPED_TRACE(Where(*machine) + "\n" + ::testing::PrintToString(log));
+    const std::vector<std::string> expected = {
+        "CMD0> CMD13_Sleep: 13,1500 ",
+        "..sleeping  1500",
+        "CMD1> CMD13_Sleep: 13, ",
+        "..time not defined to sleep ",
+        "CMD2> CMD13_Sleep: 13,abc ",
+        "..sleeping  abc",
+        "CMD3> CMD13_Sleep: 13,-5 ",
+        "..sleeping  -5",
+        "WARNINIG-=- negative sleep time -5, not sleeping",
+        "CMD4> CMD32_LogMsg: 32,Hello, world ",
+        " Hello",
+        "CMD5> CMD32_LogMsg: 32,~%C001 as written ",
+        " ~%C001 as written",
+        "CMD6> CMD22_DisplayWindow: 22 ",
+        "  Not Supported yet.",
+        "CMD7> CMD23_MergeINIFile: 23,x ",
+        "  Not Supported yet.",
+        "CMD8> CMD24_ControlOsShutdown: 24 ",
+        "  Not Supported yet.",
+        "CMD9> CMD33_: 33 ",
+        "  Not Supported yet.",
+        "CMD10> CMD34_: 34 ",
+        "  Not Supported yet.",
+        "CMD11> CMD35_: 35 ",
+        "  Not Supported yet.",
+        "CMD12> CMD32_LogMsg: 32,still running ",
+        " still running",
+        "No More commands ",
+    };
+    ASSERT_GE(log.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + expected.size()), expected);
+  }
+}
+
 }  // namespace
 }  // namespace velsetup::testing
