@@ -379,5 +379,18 @@ TEST(FileCommandsScenario, ExitAndDeleteTheWorkingCopy) {
   }
 }
 
+// Without CommonStartupFolder the link goes where Windows 2000 keeps the
+// folder, which a simulated Windows 2000 machine has (a Wine prefix does not).
+TEST(FileCommandsScenario, StartupFolderDefaultsToTheWindows2000Place) {
+  auto machine = MakeScenario(Build::kHost, Os::kWin2000);
+  machine->WriteFile("C:\\KIT\\tools\\Setup.lnk", "link");
+  machine->WriteFile(kScript, IniText(Script({"1,AddLink"}, {"[AddLink]",
+                                                            "AddLinkFile=C:\\KIT\\tools\\Setup.lnk"})));
+  ASSERT_EQ(machine->Run(kScript + " -silent"), 0);
+  EXPECT_EQ(machine->ReadFile(
+                "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Startup\\Setup.lnk"),
+            "link");
+}
+
 }  // namespace
 }  // namespace velsetup::testing

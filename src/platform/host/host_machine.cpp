@@ -98,6 +98,27 @@ bool MakeHostDirectories(const std::string& path, std::string* error) {
   return true;
 }
 
+namespace {
+
+// Where each Windows keeps the Startup folder of all users, as a fresh
+// installation has it.
+WindowsPath CommonStartupFolder(const MachineConfig& config) {
+  WindowsPath folder = config.windows_dir;
+  std::vector<std::string> rest;
+  if (!config.nt_family()) {
+    rest = {"Start Menu", "Programs", "StartUp"};
+  } else if (config.version.major < 5) {
+    rest = {"Profiles", "All Users", "Start Menu", "Programs", "Startup"};
+  } else {
+    folder.components = {"Documents and Settings", "All Users", "Start Menu", "Programs",
+                         "Startup"};
+  }
+  folder.components.insert(folder.components.end(), rest.begin(), rest.end());
+  return folder;
+}
+
+}  // namespace
+
 bool PrepareMachineDirectory(const std::string& machine_dir, std::string* error) {
   if (!MakeHostDirectories(machine_dir, error)) return false;
   return CreateFileOnce(JoinHostPath(machine_dir, "machine.ini"), DefaultMachineIni(), error);
@@ -117,6 +138,7 @@ bool CompleteMachine(const std::string& machine_dir, const MachineConfig& config
   }
   WindowsPath temp;
   if (ParseAbsoluteWindowsPath(config.temp_dir, &temp)) directories.push_back(temp);
+  directories.push_back(CommonStartupFolder(config));
   for (const WindowsPath& directory : directories) {
     if (!MakeWindowsDirectory(paths, directory, warnings, error)) return false;
   }
