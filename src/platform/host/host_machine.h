@@ -20,7 +20,8 @@ bool PrepareMachineDirectory(const std::string& machine_dir, std::string* error)
 
 // Creates what is missing: each drive's directory, the Windows directory, the
 // system directory and on the NT family its drivers folder, the temp
-// directory, cmos.bin (128 zero bytes). A directory on a drive the machine
+// directory, registry.reg with the standard hives of the machine's family,
+// cmos.bin (128 zero bytes). A directory on a drive the machine
 // does not have is left out with a warning.
 bool CompleteMachine(const std::string& machine_dir, const MachineConfig& config,
                      std::vector<std::string>* warnings, std::string* error);

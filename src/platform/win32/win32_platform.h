@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "platform/win32/win32_registry.h"
 
 namespace velsetup::win32 {
 
@@ -65,13 +66,14 @@ class Win32Ui : public UiApi {
 
 class Win32Platform {
  public:
-  Platform platform() { return Platform{&profile_, &files_, &system_, &ui_}; }
+  Platform platform() { return Platform{&profile_, &files_, &system_, &ui_, &registry_}; }
 
  private:
   Win32Profile profile_;
   Win32Files files_;
   Win32System system_;
   Win32Ui ui_;
+  Win32Registry registry_;
 };
 
 }  // namespace velsetup::win32
