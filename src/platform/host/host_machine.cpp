@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/host/path_mapper.h"
+#include "platform/host/registry_defaults.h"
 
 namespace velsetup::host {
 
@@ -143,9 +144,10 @@ bool CompleteMachine(const std::string& machine_dir, const MachineConfig& config
     if (!MakeWindowsDirectory(paths, directory, warnings, error)) return false;
   }
 
-  // registry.reg with the standard hives belongs here, once the simulated
-  // registry exists: created when missing, like everything above.
-
+  if (!CreateFileOnce(JoinHostPath(machine_dir, "registry.reg"),
+                      DefaultRegistryText(config.nt_family()), error)) {
+    return false;
+  }
   return CreateFileOnce(JoinHostPath(machine_dir, "cmos.bin"), std::string(kCmosSize, '\0'),
                         error);
 }

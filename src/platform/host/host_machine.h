@@ -20,7 +20,8 @@ bool PrepareMachineDirectory(const std::string& machine_dir, std::string* error)
 
 // Creates what is missing: each drive's directory, the Windows directory, the
 // system directory and on the NT family its drivers folder, the temp
-// directory, the common Startup folder where that Windows keeps it, cmos.bin
+// directory, the common Startup folder where that Windows keeps it,
+// registry.reg with the standard hives of the machine's family, cmos.bin
 // (128 zero bytes). A directory on a drive the machine
 // does not have is left out with a warning.
 bool CompleteMachine(const std::string& machine_dir, const MachineConfig& config,

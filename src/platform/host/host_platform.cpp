@@ -69,6 +69,7 @@ HostPlatform::HostPlatform(std::string machine_dir, MachineConfig config,
       files_(paths_, attributes_, last_error_, config_.nt_family()),
       system_(config_, ModulePathOf(config_, paths_, host_binary_path), last_error_, events_),
       ui_(events_, last_error_, SplitAnswers(Env("VELSETUP_ANSWERS")), TerminalInput(), stderr),
+      registry_(JoinHostPath(machine_dir_, "registry.reg"), config_, system_),
       processes_(paths_, last_error_, events_,
                  ProgramSearchDirs(config_, ModulePathOf(config_, paths_, host_binary_path))) {}
 
@@ -94,8 +95,13 @@ std::unique_ptr<HostPlatform> HostPlatform::Open(const std::string& machine_dir,
   for (const std::string& warning : warnings) {
     std::fprintf(stderr, "velsetup: %s/machine.ini: %s\n", directory.c_str(), warning.c_str());
   }
-  return std::unique_ptr<HostPlatform>(
+  std::unique_ptr<HostPlatform> platform(
       new HostPlatform(directory, std::move(config), host_binary_path));
+  if (!platform->registry_.Open(&message)) {
+    if (error != nullptr) *error = message;
+    return nullptr;
+  }
+  return platform;
 }
 
 std::string HostPlatform::DefaultMachineDir() {

@@ -11,6 +11,7 @@
 #include "platform/host/host_files.h"
 #include "platform/host/host_processes.h"
 #include "platform/host/host_profile.h"
+#include "platform/host/host_registry.h"
 #include "platform/host/host_system.h"
 #include "platform/host/host_ui.h"
 #include "platform/host/last_error.h"
@@ -25,7 +26,9 @@ class HostPlatform {
  public:
   // Opens the machine in `machine_dir`, creating it or completing it first.
   // `host_binary_path` is the tool's own program, the default module path.
-  // Null, with `*error` saying why, when the directory cannot be made ready.
+  // Null, with `*error` saying why, when the directory cannot be made ready
+  // or its registry.reg cannot be parsed (it is left as it is for the user
+  // to repair: a registry is never replaced behind its owner's back).
   // Warnings about machine.ini go to standard error.
   static std::unique_ptr<HostPlatform> Open(const std::string& machine_dir,
                                             const std::string& host_binary_path,
@@ -35,9 +38,7 @@ class HostPlatform {
   static std::string DefaultMachineDir();
 
   Platform platform() {
-    Platform platform{&profile_, &files_, &system_, &ui_};
-    platform.processes = &processes_;
-    return platform;
+    return Platform{&profile_, &files_, &system_, &ui_, &registry_, &processes_};
   }
   const std::string& machine_dir() const { return machine_dir_; }
   const MachineConfig& config() const { return config_; }
@@ -64,6 +65,7 @@ class HostPlatform {
   HostFiles files_;
   HostSystem system_;
   HostUi ui_;
+  HostRegistry registry_;
   HostProcesses processes_;
 };
 

@@ -122,6 +122,10 @@ bool HostSystem::OpenProcessToken() {
 }
 
 bool HostSystem::EnablePrivilege(const char* privilege_name) {
+  if (privilege_name == nullptr) {
+    last_error_.code = win32_error::kInvalidParameter;
+    return false;
+  }
   if (!token_open_) {
     last_error_.code = win32_error::kInvalidHandle;
     return false;
@@ -132,8 +136,16 @@ bool HostSystem::EnablePrivilege(const char* privilege_name) {
       return false;
     }
   }
+  if (!IsPrivilegeEnabled(privilege_name)) enabled_privileges_.emplace_back(privilege_name);
   last_error_.code = win32_error::kSuccess;
   return true;
+}
+
+bool HostSystem::IsPrivilegeEnabled(const std::string& privilege_name) const {
+  for (const std::string& enabled : enabled_privileges_) {
+    if (EqualsCaseBlind(enabled, privilege_name)) return true;
+  }
+  return false;
 }
 
 bool HostSystem::ExitWindowsEx(uint32_t flags, uint32_t) {

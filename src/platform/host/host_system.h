@@ -37,6 +37,9 @@ class HostSystem : public SystemApi {
   // privilege can be enabled unless machine.ini names it as failing.
   bool OpenProcessToken() override;
   bool EnablePrivilege(const char* privilege_name) override;
+  // Whether EnablePrivilege has enabled the named privilege on the token
+  // (names case-blind, as the system looks them up).
+  bool IsPrivilegeEnabled(const std::string& privilege_name) const;
   // Records the restart in events.jsonl; nothing is restarted.
   bool ExitWindowsEx(uint32_t flags, uint32_t reserved) override;
 
@@ -49,6 +52,7 @@ class HostSystem : public SystemApi {
   bool nt_family_;
   bool token_open_ = false;
   std::vector<std::string> failing_privileges_;
+  std::vector<std::string> enabled_privileges_;
 };
 
 }  // namespace velsetup::host

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "platform/win32/win32_registry.h"
 
 namespace velsetup::win32 {
 
@@ -78,9 +79,7 @@ class Win32Ui : public UiApi {
 class Win32Platform {
  public:
   Platform platform() {
-    Platform platform{&profile_, &files_, &system_, &ui_};
-    platform.processes = &processes_;
-    return platform;
+    return Platform{&profile_, &files_, &system_, &ui_, &registry_, &processes_};
   }
 
  private:
@@ -89,6 +88,7 @@ class Win32Platform {
   Win32Files files_;
   Win32System system_;
   Win32Ui ui_;
+  Win32Registry registry_;
 };
 
 }  // namespace velsetup::win32
