@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "commands/process_commands.h"
+#include "engine/text_format.h"
 #include "host_files_fixture.h"
 #include "platform/host/host_processes.h"
 #include "platform/host/windows_command_line.h"
@@ -33,13 +33,13 @@ TEST(WindowsCommandLineTest, UnquotedNamesAreTriedUpToEachBlank) {
   EXPECT_EQ(ProgramCandidates("   "), Words{});
 }
 
-TEST(SleepCountTest, ReadLikeAtoiAndHeldWithin32Bits) {
-  EXPECT_EQ(SleepMilliseconds("1500"), 1500);
-  EXPECT_EQ(SleepMilliseconds("  +20ms"), 20);
-  EXPECT_EQ(SleepMilliseconds("abc"), 0);
-  EXPECT_EQ(SleepMilliseconds("-5"), -5);
-  EXPECT_EQ(SleepMilliseconds("99999999999999999999999"), INT32_MAX);
-  EXPECT_EQ(SleepMilliseconds("-99999999999999999999999"), INT32_MIN);
+TEST(ReadDecimalTest, ReadLikeAtoiAndHeldWithin32Bits) {
+  EXPECT_EQ(ReadDecimal("1500"), 1500);
+  EXPECT_EQ(ReadDecimal("  +20ms"), 20);
+  EXPECT_EQ(ReadDecimal("abc"), 0);
+  EXPECT_EQ(ReadDecimal("-5"), -5);
+  EXPECT_EQ(ReadDecimal("99999999999999999999999"), INT32_MAX);
+  EXPECT_EQ(ReadDecimal("-99999999999999999999999"), INT32_MIN);
 }
 
 class HostProcessesTest : public testing::HostFilesFixture {

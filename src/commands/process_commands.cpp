@@ -1,6 +1,5 @@
 #include "commands/process_commands.h"
 
-#include <climits>
 #include <string>
 
 #include "commands/command_params.h"
@@ -75,19 +74,6 @@ uint32_t Cmd11_SpawnProgram() {
   return 0;
 }
 
-int64_t SleepMilliseconds(const char* text) {
-  while (*text == ' ' || (*text >= '\t' && *text <= '\r')) ++text;
-  bool negative = false;
-  if (*text == '+' || *text == '-') negative = *text++ == '-';
-  int64_t value = 0;
-  for (; *text >= '0' && *text <= '9'; ++text) {
-    value = value * 10 + (*text - '0');
-    if (value > INT32_MAX) value = static_cast<int64_t>(INT32_MAX) + 1;  // stays saturated
-  }
-  if (negative) return value > INT32_MAX ? INT32_MIN : -value;
-  return value > INT32_MAX ? INT32_MAX : value;
-}
-
 uint32_t Cmd13_Sleep() {
   const std::string& count = Run().cmd_param0;
   if (count.empty()) {
@@ -95,7 +81,7 @@ uint32_t Cmd13_Sleep() {
     return 0;
   }
   WriteLog("..sleeping ", count);
-  const int64_t milliseconds = SleepMilliseconds(count.c_str());
+  const int32_t milliseconds = ReadDecimal(count);
   // The system's pause takes an unsigned count: a negative one would wait
   // for weeks, or for ever at -1. It is no pause at all.
   if (milliseconds < 0) {

@@ -1,5 +1,7 @@
 #include "engine/text_format.h"
 
+#include <algorithm>
+
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
@@ -37,6 +39,19 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     if (x != y) return false;
   }
   return true;
+}
+
+int32_t ReadDecimal(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  int64_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = std::min<int64_t>(value * 10 + (text[i] - '0'), int64_t{INT32_MAX} + 1);
+  }
+  if (negative) return static_cast<int32_t>(-value);
+  return static_cast<int32_t>(std::min<int64_t>(value, INT32_MAX));
 }
 
 }  // namespace velsetup

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,11 @@ std::string Format(const char* format, ...) VELSETUP_PRINTF_FORMAT;
 
 // The first `capacity - 1` characters of `text` (nothing for capacity 0).
 std::string CutTo(std::string_view text, size_t capacity);
+
+// A decimal number as atoi reads it (leading whitespace, one sign, the digits
+// up to the first other character; 0 without digits), held within 32 bits
+// where atoi would overflow.
+int32_t ReadDecimal(std::string_view text);
 
 // Case-blind comparison of 8-bit texts, ASCII letters only, as the profile
 // calls compare section and key names.
