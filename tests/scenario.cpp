@@ -16,6 +16,7 @@
 #include <sstream>
 
 #include "platform/host/dos_attributes.h"
+#include "platform/host/host_platform.h"
 
 namespace velsetup::testing {
 
@@ -121,6 +122,37 @@ std::string UniqueName() {
   return std::to_string(getpid()) + "_" + std::to_string(counter++);
 }
 
+std::string QueryHostRegistry(RegistryApi& registry, const RegistryQuery& query) {
+  const struct {
+    const char* name;
+    RegistryKey key;
+  } kRoots[] = {{"HKCR", registry_key::kClassesRoot}, {"HKCU", registry_key::kCurrentUser},
+                {"HKU", registry_key::kUsers}, {"HKCC", registry_key::kCurrentConfig}};
+  RegistryKey root = registry_key::kLocalMachine;
+  for (const auto& known : kRoots) {
+    if (query.root == known.name) root = known.key;
+  }
+  RegistryKey key = 0;
+  if (registry.RegOpenKeyExA(root, query.key.c_str(), 0, registry_access::kRead, &key) != 0) {
+    return "missing key";
+  }
+  const char* value = query.value == "@" ? "" : query.value.c_str();
+  uint32_t type = 0, size = 0;
+  std::string result = "missing value";
+  if (registry.RegQueryValueExA(key, value, &type, nullptr, &size) == 0) {
+    std::string bytes(size, '\0');
+    registry.RegQueryValueExA(key, value, &type, reinterpret_cast<uint8_t*>(&bytes[0]), &size);
+    result = std::to_string(type) + ":";
+    char hex[3];
+    for (uint32_t i = 0; i < size; ++i) {
+      std::snprintf(hex, sizeof hex, "%02x", static_cast<unsigned char>(bytes[i]));
+      result += hex;
+    }
+  }
+  registry.RegCloseKey(key);
+  return result;
+}
+
 // The program's place on C: in every scenario, so that both builds log the
 // same module path.
 constexpr const char* kProgramPath = "C:\\KIT\\velsetup.exe";
@@ -176,6 +208,18 @@ class HostScenario : public DriveScenario {
   void SetAttributes(const std::string& windows_path, uint32_t attributes) override {
     host::DosAttributes().Store(HostPathOf(windows_path), attributes);
   }
+  std::vector<std::string> RegistryValues(const std::vector<RegistryQuery>& queries) override {
+    std::string error;
+    auto machine = host::HostPlatform::Open(machine_, binary_, &error);
+    std::vector<std::string> results;
+    for (const RegistryQuery& query : queries) {
+      results.push_back(machine ? QueryHostRegistry(*machine->platform().registry, query)
+                                : "no machine: " + error);
+    }
+    return results;
+  }
+  // Every host scenario has a fresh machine.
+  void ClearRegistryKey(const std::string&, const std::string&) override {}
   // A shell script serves as the program on the simulated machine.
   void WriteMarkerProgram(const std::string& windows_path) override {
     const std::string path = HostPathOf(windows_path);
@@ -254,6 +298,24 @@ class WineScenario : public DriveScenario {
   void WriteMarkerProgram(const std::string& windows_path) override {
     WriteHostFile(HostPathOf(windows_path), ReadHostFile(marker_));
   }
+  std::vector<std::string> RegistryValues(const std::vector<RegistryQuery>& queries) override {
+    std::string arguments;
+    for (const RegistryQuery& query : queries) {
+      arguments += " " + Quoted(query.root) + " " + Quoted(query.key) + " " + Quoted(query.value);
+    }
+    const std::string output = drive_c_ + "/KIT/registry_probe.txt";
+    RunProbe("query" + arguments + " > " + Quoted(output));
+    std::vector<std::string> results;
+    std::istringstream lines(ReadHostFile(output));
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      results.push_back(line);
+    }
+    return results;
+  }
+  void ClearRegistryKey(const std::string& root, const std::string& key) override {
+    RunProbe("clear " + Quoted(root) + " " + Quoted(key));
+  }
   // Wine keeps hidden and system in user.DOSATTRIB and reads read-only from
   // the file's permissions.
   void SetAttributes(const std::string& windows_path, uint32_t attributes) override {
@@ -274,6 +336,12 @@ class WineScenario : public DriveScenario {
   static constexpr const char* kWineServer = "/usr/lib/wine/wineserver";
 
   static std::string User() { return Env("USER", "root"); }
+  void RunProbe(const std::string& arguments) {
+    const std::string probe =
+        Env("VELSETUP_WIN_BUILD_DIR", VELSETUP_WIN_BUILD_DIR) + "/registry_probe.exe";
+    Shell("cd / && " + env_ + kWine + " " + Quoted(probe) + " " + arguments + "; " + env_ +
+          kWineServer + " -w");
+  }
   std::string HostTemp() const { return drive_c_ + "/users/" + User() + "/Temp"; }
   const char* WineVersion() const {
     switch (os()) {

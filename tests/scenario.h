@@ -19,6 +19,12 @@ enum class Build { kHost, kWine };
 // own switch (machine.ini OS= on the host, the Wine version on Wine).
 enum class Os { kWin95, kWin98, kNt4, kWin2000 };
 
+// One registry value to look at: root "HKCU", "HKLM", ...; value "@" for
+// the key's default value.
+struct RegistryQuery {
+  std::string root, key, value;
+};
+
 const char* BuildName(Build build);
 const char* OsName(Os os);
 
@@ -42,6 +48,11 @@ class Scenario {
   // arguments, one a line ending in CR LF, into the file its first argument
   // names (relative to its working directory; backslashes as separators).
   virtual void WriteMarkerProgram(const std::string& windows_path) = 0;
+  // What the machine's registry holds for each query: "missing key",
+  // "missing value", or the type and the bytes in hex ("4:0a000000").
+  virtual std::vector<std::string> RegistryValues(const std::vector<RegistryQuery>& queries) = 0;
+  // Removes a key with all its subkeys (machines that outlive a scenario).
+  virtual void ClearRegistryKey(const std::string& root, const std::string& key) = 0;
   // Every file and directory below a directory, sorted: "sub\" for a
   // directory, "sub\a.txt=<bytes>" for a file.
   std::vector<std::string> Tree(const std::string& windows_dir) const;

@@ -24,11 +24,17 @@ std::optional<std::string> ReadDataSection(std::string_view missing_message) {
 }
 
 bool PathFits(std::string_view path, size_t max_length, std::string_view command) {
-  if (path.size() <= max_length) return true;
+  return TextFits(path, max_length, command, "path");
+}
+
+bool TextFits(std::string_view text, size_t max_length, std::string_view command,
+              std::string_view noun) {
+  if (text.size() <= max_length) return true;
   WriteLog("WARNING-=-",
-           Format("%.*s - path longer than %u characters refused >%s...<",
+           Format("%.*s - %.*s longer than %u characters refused >%s...<",
                   static_cast<int>(command.size()), command.data(),
-                  static_cast<unsigned>(max_length), CutTo(path, 41).c_str()));
+                  static_cast<int>(noun.size()), noun.data(),
+                  static_cast<unsigned>(max_length), CutTo(text, 41).c_str()));
   return false;
 }
 

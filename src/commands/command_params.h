@@ -26,6 +26,9 @@ std::optional<std::string> ReadDataSection(std::string_view missing_message);
 // would name another file, and an over-long one cannot be passed to the
 // system whole.
 bool PathFits(std::string_view path, size_t max_length, std::string_view command);
+// The same for any text, called `noun` in the warning.
+bool TextFits(std::string_view text, size_t max_length, std::string_view command,
+              std::string_view noun);
 
 // `text` with its variables expanded, never beyond `max_length` characters.
 std::string ExpandedText(std::string text, size_t max_length);

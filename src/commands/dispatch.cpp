@@ -8,6 +8,7 @@
 #include "commands/ini_commands.h"
 #include "commands/message_commands.h"
 #include "commands/process_commands.h"
+#include "commands/registry_commands.h"
 #include "commands/startup_link_commands.h"
 #include "engine/command_table.h"
 
@@ -22,13 +23,17 @@ std::array<CommandEntry, kCommandCount> BuildTable() {
   table[0] = {Cmd00_EndOfSection, true, true, false};
   table[1] = {Cmd01_Copy_Lnk2StartF_W2000, false, false, false};
   table[2] = {Cmd02_DEL_LnkInStartF_W2000, false, false, false};
+  table[3] = {Cmd03_04_12_SingleRegValue, false, false, false};
+  table[4] = {Cmd03_04_12_SingleRegValue, false, false, false};
   table[5] = {Cmd05_IncRunningCounter, false, false, true};
   table[6] = {Cmd06_DecCmdIndex, false, false, true};
   table[7] = {Cmd07_IncCmdIndex, false, false, true};
   table[8] = {Cmd08_ResetCmdIndex, true, true, false};
   table[10] = {Cmd10_Exit, false, true, false};
   table[11] = {Cmd11_SpawnProgram, false, false, false};
+  table[12] = {Cmd03_04_12_SingleRegValue, false, false, false};
   table[13] = {Cmd13_Sleep, false, false, false};
+  table[14] = {Cmd14_MultiRegEdit, false, false, false};
   table[15] = {Cmd15_CopyFile, false, false, false};
   table[16] = {Cmd16_DeleteFileOrDir, false, false, false};
   table[17] = {Cmd17_DisplayMessageBox, false, false, false};

@@ -53,5 +53,6 @@ inline FileApi& Files() { return *Run().platform.files; }
 inline SystemApi& System() { return *Run().platform.system; }
 inline UiApi& Ui() { return *Run().platform.ui; }
 inline ProcessApi& Processes() { return *Run().platform.processes; }
+inline RegistryApi& Registry() { return *Run().platform.registry; }
 
 }  // namespace velsetup
