@@ -54,5 +54,7 @@ inline SystemApi& System() { return *Run().platform.system; }
 inline UiApi& Ui() { return *Run().platform.ui; }
 inline ProcessApi& Processes() { return *Run().platform.processes; }
 inline RegistryApi& Registry() { return *Run().platform.registry; }
+inline DeviceApi& Devices() { return *Run().platform.devices; }
+inline ServiceApi& Services() { return *Run().platform.services; }
 
 }  // namespace velsetup

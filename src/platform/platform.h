@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/device_api.h"
 #include "platform/registry_api.h"
 
 namespace velsetup {
@@ -230,6 +231,8 @@ struct Platform {
   UiApi* ui = nullptr;
   RegistryApi* registry = nullptr;
   ProcessApi* processes = nullptr;
+  DeviceApi* devices = nullptr;
+  ServiceApi* services = nullptr;
 };
 
 }  // namespace velsetup
