@@ -107,7 +107,8 @@ std::vector<std::string> LoggedScript(const std::string& log_path,
 std::string IniText(const std::vector<std::string>& lines);
 
 // The lines of an install log, CR LF removed, with the time stamp of each
-// line replaced by "T" so that two runs compare equal.
+// line replaced by "T" so that two runs compare equal, and without the lines
+// about the CMOS driver's file, which name each machine's system directory.
 std::vector<std::string> LogLines(const std::string& log_bytes);
 
 // The install log at `log_path` as LogLines gives it, each line without the

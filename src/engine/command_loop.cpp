@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "cmos/cmos_driver.h"
 #include "commands/dispatch.h"
 #include "engine/command_section.h"
 #include "engine/command_table.h"
@@ -83,8 +84,7 @@ bool RunOneCommand() {
 }
 
 void EndRun() {
-  // The CMOS driver placed at the start of the run is removed here once the
-  // CMOS layer exists.
+  Cmos().DeleteDriver();
   if (Run().reboot_requested) {
     WriteLog("DONE", " Shutting down system.");
     System().ExitWindowsEx(kRebootFlag, 0);
@@ -107,8 +107,8 @@ int RunScript() {
     return 0;
   }
   EnablePrivileges();
-  // The CMOS driver table is chosen and the driver loaded here once the CMOS
-  // layer exists.
+  SelectCmosDriver();
+  Cmos().LoadDriver();
   if (!ReadLanguage()) return 0;
 
   run.current_cmd_index = ReadScriptInt(script_key::kCommands, script_key::kCurrentCmd, 0);

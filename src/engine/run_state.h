@@ -5,11 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/platform.h"
 
 namespace velsetup {
+
+class CmosDriver;
 
 namespace capacity {
 constexpr size_t kField = 512;        // parameter fields and messages
@@ -40,6 +43,8 @@ struct RunState {
   std::string module_dir;
   std::string module_name;
   std::string log_path = "c:\\system.sav\\util\\install.log";
+  // The CMOS driver table of this run, chosen at the entry into the loop.
+  std::shared_ptr<CmosDriver> cmos;
 };
 
 // The run of this process. StartRun() replaces it with a fresh state on the
