@@ -57,10 +57,8 @@ std::string WithWindowsTexts(std::string line) {
 
 // The log from the first command on, in Windows' texts.
 std::vector<std::string> CommandLog(const Scenario& machine) {
-  std::vector<std::string> lines = ToolLog(machine, kLog);
-  const auto first = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
-    return line.rfind("CMD0> ", 0) == 0;
-  });
+  const std::vector<std::string> lines = LogFromFirstCommand(machine, kLog);
+  const auto first = lines.begin();
   std::vector<std::string> log;
   for (auto line = first; line != lines.end(); ++line) log.push_back(WithWindowsTexts(*line));
   return log;

@@ -25,10 +25,8 @@ std::vector<std::string> Script(const std::vector<std::string>& commands,
 
 // The log from the first command on, Wine's texts put as Windows has them.
 std::vector<std::string> CommandLog(const Scenario& machine) {
-  std::vector<std::string> lines = ToolLog(machine, kLog);
-  const auto first = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
-    return line.rfind("CMD0> ", 0) == 0;
-  });
+  const std::vector<std::string> lines = LogFromFirstCommand(machine, kLog);
+  const auto first = lines.begin();
   std::vector<std::string> log(first, lines.end());
   for (std::string& line : log) {
     const std::string wine = "File not found.";

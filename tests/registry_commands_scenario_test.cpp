@@ -23,10 +23,8 @@ std::vector<std::string> Script(const std::vector<std::string>& commands,
 }
 
 std::vector<std::string> CommandLog(const Scenario& machine) {
-  std::vector<std::string> lines = ToolLog(machine, kLog);
-  const auto first = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
-    return line.rfind("CMD0> ", 0) == 0;
-  });
+  const std::vector<std::string> lines = LogFromFirstCommand(machine, kLog);
+  const auto first = lines.begin();
   return std::vector<std::string>(first, lines.end());
 }
 

@@ -476,4 +476,12 @@ std::vector<std::string> ToolLog(const Scenario& machine, const std::string& log
   return lines;
 }
 
+std::vector<std::string> LogFromFirstCommand(const Scenario& machine, const std::string& log_path) {
+  std::vector<std::string> lines = ToolLog(machine, log_path);
+  const auto first = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+    return line.rfind("CMD0> ", 0) == 0;
+  });
+  return std::vector<std::string>(first, lines.end());
+}
+
 }  // namespace velsetup::testing

@@ -114,5 +114,7 @@ std::vector<std::string> LogLines(const std::string& log_bytes);
 // The install log at `log_path` as LogLines gives it, each line without the
 // time stamp and the program's name.
 std::vector<std::string> ToolLog(const Scenario& machine, const std::string& log_path);
+// ToolLog from the first command's line on.
+std::vector<std::string> LogFromFirstCommand(const Scenario& machine, const std::string& log_path);
 
 }  // namespace velsetup::testing

@@ -24,6 +24,12 @@ void ClearReadOnly(const std::string& path) {
 
 }  // namespace
 
+std::string LastErrorPart() {
+  std::string text;
+  const int code = static_cast<int>(GetLastErrorText(&text));
+  return Format("Error=%d, %s", code, text.c_str());
+}
+
 void LogAtLevel(int level, const std::string& text) {
   WriteLevelLog(text, text, level);
 }

@@ -28,6 +28,9 @@ uint32_t InstallDriverFile(const DriverFile& file, std::string* installed_path);
 // Deletes the installed file, read-only or not.
 void RemoveDriverFile(const DriverFile& file, const std::string& installed_path);
 
+// "Error=%d, %s" with the last error's code and system text.
+std::string LastErrorPart();
+
 // One line pair at `level` with the same text as summary and detail.
 void LogAtLevel(int level, const std::string& text);
 

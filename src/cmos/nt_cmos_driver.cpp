@@ -32,12 +32,6 @@ const DriverFile kFile = {
     "DelHWAMGMT - HWAMGMT.SYS delete was successful",
 };
 
-std::string ErrorPart() {
-  std::string text;
-  const int code = static_cast<int>(GetLastErrorText(&text));
-  return Format("Error=%d, %s", code, text.c_str());
-}
-
 }  // namespace
 
 uint32_t NtCmosDriver::LoadDriver() { return InstallDriverFile(kFile, &installed_path_); }
@@ -85,7 +79,7 @@ bool NtCmosDriver::Request(uint32_t code, const void* in, uint32_t in_size, void
 uint32_t NtCmosDriver::ReadCMOS(uint32_t index, uint8_t* value) {
   const auto in = TwoWords(index, 1);
   if (!Request(kReadCmos, in.data(), in.size(), value, 1)) {
-    LogAtLevel(0, "ReadCMOSNT - DeviceIoControl returned with " + ErrorPart());
+    LogAtLevel(0, "ReadCMOSNT - DeviceIoControl returned with " + LastErrorPart());
     return 1;
   }
   return 0;
@@ -97,7 +91,7 @@ void NtCmosDriver::WriteCMOS(uint32_t index, uint8_t value) {
   if (Request(kWriteCmos, in, sizeof in, nullptr, 0)) {
     WriteLogText("WriteCMOSNT - DeviceIoControl Successful");
   } else {
-    LogAtLevel(0, "WriteCMOSNT - DeviceIoControl returned with " + ErrorPart());
+    LogAtLevel(0, "WriteCMOSNT - DeviceIoControl returned with " + LastErrorPart());
   }
 }
 
@@ -120,7 +114,7 @@ uint32_t NtCmosDriver::SetLangCodeInCMOS(uint8_t code) {
   in.SetAx(kSetLanguageNt, kBiosFunction);
   in.SetBx(code, 0);
   if (!Request(kCallBios, in.bytes.data(), BlockNt::kSize, out.bytes.data(), BlockNt::kSize)) {
-    LogAtLevel(0, "SetLangCodeInCMOSNT - DeviceIoControl returned with " + ErrorPart());
+    LogAtLevel(0, "SetLangCodeInCMOSNT - DeviceIoControl returned with " + LastErrorPart());
   }
   return 0;
 }

@@ -16,12 +16,6 @@ constexpr uint32_t kPendingPollMs = 1000;
 // device open that follows tells whether it is usable.
 constexpr int kMaxPendingPolls = 30;
 
-std::string ErrorPart() {
-  std::string text;
-  const int code = static_cast<int>(GetLastErrorText(&text));
-  return Format("Error=%d, %s", code, text.c_str());
-}
-
 }  // namespace
 
 DeviceHandle NtService::Connect(const std::string& driver_path) {
@@ -41,7 +35,7 @@ bool NtService::Install(const std::string& driver_path) {
     return true;
   }
   if (System().GetLastError() == service_error::kExists) return true;
-  LogAtLevel(2, "InstallServiceNT() - CreateService(\\\\.\\HWAMgmt12) returned with " + ErrorPart());
+  LogAtLevel(2, "InstallServiceNT() - CreateService(\\\\.\\HWAMgmt12) returned with " + LastErrorPart());
   return false;
 }
 
@@ -60,7 +54,7 @@ bool NtService::Start() {
     }
     started_ = true;
   } else if (System().GetLastError() != service_error::kAlreadyRunning) {
-    LogAtLevel(2, "StartServiceNT() - StartService() returned with " + ErrorPart());
+    LogAtLevel(2, "StartServiceNT() - StartService() returned with " + LastErrorPart());
     started = false;
   }
   Services().CloseServiceHandle(handle);
@@ -70,7 +64,7 @@ bool NtService::Start() {
 DeviceHandle NtService::OpenDevice() {
   const DeviceHandle device = Devices().OpenDevice(kDevice);
   if (device == kInvalidDevice) {
-    LogAtLevel(2, "OpenServiceNT() - CreateFile(\\\\.\\HWAMgmt12) returned with " + ErrorPart());
+    LogAtLevel(2, "OpenServiceNT() - CreateFile(\\\\.\\HWAMgmt12) returned with " + LastErrorPart());
   }
   return device;
 }

@@ -30,12 +30,6 @@ const DriverFile kFile = {
     "DelHWAInt15 - HWAINT15.VXD delete was successful",
 };
 
-std::string ErrorPart() {
-  std::string text;
-  const int code = static_cast<int>(GetLastErrorText(&text));
-  return Format("Error=%d, %s", code, text.c_str());
-}
-
 bool Refused(const Block9x& out) { return (out.flags() & kCarryFlag) != 0 && out.ah() != 0; }
 
 }  // namespace
@@ -55,7 +49,7 @@ uint32_t Win9xCmosDriver::OpenVDD() {
   device_ = Devices().OpenDevice(kDevice);
   if (device_ == kInvalidDevice) {
     const int code = static_cast<int>(System().GetLastError());
-    const std::string detail = "OpenHWAInt15 - CreateFile(HWAInt15.VxD) returned with " + ErrorPart();
+    const std::string detail = "OpenHWAInt15 - CreateFile(HWAInt15.VxD) returned with " + LastErrorPart();
     WriteLevelLog(detail, Format("Can't get a handle to HWAInt15.VxD driver  Error = %d", code), 2);
     return 1;
   }
@@ -82,7 +76,7 @@ uint32_t Win9xCmosDriver::ReadCMOS(uint32_t index, uint8_t* value) {
   in.SetCx(static_cast<uint16_t>(index));
   if (!Call(in, &out) || Refused(out)) {
     *value = 0;
-    LogAtLevel(0, "ReadCMOS95 - DeviceIoControl returned with " + ErrorPart());
+    LogAtLevel(0, "ReadCMOS95 - DeviceIoControl returned with " + LastErrorPart());
     return 1;
   }
   *value = out.al();
@@ -95,7 +89,7 @@ void Win9xCmosDriver::WriteCMOS(uint32_t index, uint8_t value) {
   in.SetBx(value, 1);
   in.SetCx(static_cast<uint16_t>(index));
   if (!Call(in, &out) || Refused(out)) {
-    LogAtLevel(0, "WriteCMOS95 - DeviceIoControl returned with " + ErrorPart());
+    LogAtLevel(0, "WriteCMOS95 - DeviceIoControl returned with " + LastErrorPart());
   }
 }
 
@@ -112,7 +106,7 @@ uint32_t Win9xCmosDriver::SetLangCodeInCMOS(uint8_t code) {
   in.SetAx(kSetLanguage9x, kBiosFunction);
   in.SetBx(code, 0);
   if (!Call(in, &out)) {
-    LogAtLevel(0, "SetLangCodeInCMOS95 - DeviceIoControl returned with " + ErrorPart());
+    LogAtLevel(0, "SetLangCodeInCMOS95 - DeviceIoControl returned with " + LastErrorPart());
   }
   return 0;
 }
