@@ -174,7 +174,9 @@ TEST(MessageBoxScenario, AnswersChooseTheNextSection) {
     SCOPED_TRACE(c.command + " " + c.answer + "\n" + ::testing::PrintToString(log));
     EXPECT_NE(std::find(log.begin(), log.end(), "  Setting next section to:  " + c.next),
               log.end());
-    if (!c.ran.empty()) EXPECT_NE(std::find(log.begin(), log.end(), c.ran), log.end());
+    if (!c.ran.empty()) {
+      EXPECT_NE(std::find(log.begin(), log.end(), c.ran), log.end());
+    }
     const std::string events = machine->Events();
     // Message2 ";" is an empty line; an empty Message2 ends the text.
     EXPECT_NE(events.find("{\"event\":\"messagebox\",\"title\":\"Velmor Setup\",\"text\":\"Only "

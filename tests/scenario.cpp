@@ -185,9 +185,16 @@ class HostScenario : public DriveScenario {
     machine_ = Env("TMPDIR", "/tmp") + "/velsetup_scenario_" + UniqueName();
     drive_c_ = machine_ + "/drive_c";
     Shell("rm -rf " + Quoted(machine_) + " && mkdir -p " + Quoted(drive_c_));
-    WriteHostFile(machine_ + "/machine.ini", std::string("[Machine]\nOS=") + MachineOs() +
-                                                 "\nModulePath=" + kProgramPath +
-                                                 "\n[Drives]\nC=drive_c\nZ=\n");
+    WriteMachineIni("");
+  }
+  void SetBios(const std::string& signature, uint16_t system_id) override {
+    char id[8];
+    std::snprintf(id, sizeof id, "0x%04X", system_id);
+    WriteMachineIni("[Bios]\nSignature=" + signature + "\nSystemID=" + id + "\n");
+  }
+  void PlaceDriverFiles() override {
+    WriteFile("C:\\KIT\\HWAInt15.VxD", "simulated Windows 9x CMOS driver\r\n");
+    WriteFile("C:\\KIT\\HWAMGMT.SYS", "simulated NT CMOS driver\r\n");
   }
   ~HostScenario() override { Shell("rm -rf " + Quoted(machine_)); }
 
@@ -195,7 +202,7 @@ class HostScenario : public DriveScenario {
     return HostExists(binary_) ? "" : "the host build is missing (" + binary_ + ")";
   }
   std::string TempDir() const override {
-    return os() == Os::kWin95 || os() == Os::kWin98 ? "C:\\WINDOWS\\TEMP\\" : "C:\\WINNT\\TEMP\\";
+    return os() == Os::kNt4 || os() == Os::kWin2000 ? "C:\\WINNT\\TEMP\\" : "C:\\WINDOWS\\TEMP\\";
   }
   int Run(const std::string& command_line, const std::vector<std::string>& answers) override {
     std::string joined;
@@ -233,12 +240,19 @@ class HostScenario : public DriveScenario {
   }
 
  private:
+  void WriteMachineIni(const std::string& more) {
+    WriteHostFile(machine_ + "/machine.ini", std::string("[Machine]\nOS=") + MachineOs() +
+                                                 "\nModulePath=" + kProgramPath +
+                                                 "\n[Drives]\nC=drive_c\nZ=\n" + more);
+  }
   const char* MachineOs() const {
     switch (os()) {
       case Os::kWin95: return "win95";
       case Os::kWin98: return "win98";
+      case Os::kWinMe: return "winme";
       case Os::kNt4: return "nt4";
       case Os::kWin2000: return "win2000";
+      case Os::kWinXp: return "winxp";
     }
     return "win2000";
   }
@@ -313,6 +327,8 @@ class WineScenario : public DriveScenario {
     }
     return results;
   }
+  void SetBios(const std::string&, uint16_t) override {}
+  void PlaceDriverFiles() override {}
   void ClearRegistryKey(const std::string& root, const std::string& key) override {
     RunProbe("clear " + Quoted(root) + " " + Quoted(key));
   }
@@ -347,8 +363,10 @@ class WineScenario : public DriveScenario {
     switch (os()) {
       case Os::kWin95: return "win95";
       case Os::kWin98: return "win98";
+      case Os::kWinMe: return "winme";
       case Os::kNt4: return "nt40";
       case Os::kWin2000: return "win2k";
+      case Os::kWinXp: return "winxp";
     }
     return "win2k";
   }
@@ -371,8 +389,10 @@ const char* OsName(Os os) {
   switch (os) {
     case Os::kWin95: return "Win95";
     case Os::kWin98: return "Win98";
+    case Os::kWinMe: return "WinMe";
     case Os::kNt4: return "Nt4";
     case Os::kWin2000: return "Win2000";
+    case Os::kWinXp: return "WinXp";
   }
   return "Win2000";
 }

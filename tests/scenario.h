@@ -16,8 +16,10 @@ namespace velsetup::testing {
 enum class Build { kHost, kWine };
 
 // The Windows versions a scenario can name; each build maps them onto its
-// own switch (machine.ini OS= on the host, the Wine version on Wine).
-enum class Os { kWin95, kWin98, kNt4, kWin2000 };
+// own switch (machine.ini OS= on the host, the Wine version on Wine). Me and
+// XP are there for the commands that must tell them from the four the tool
+// supports.
+enum class Os { kWin95, kWin98, kWinMe, kNt4, kWin2000, kWinXp };
 
 // One registry value to look at: root "HKCU", "HKLM", ...; value "@" for
 // the key's default value.
@@ -51,6 +53,14 @@ class Scenario {
   // What the machine's registry holds for each query: "missing key",
   // "missing value", or the type and the bytes in hex ("4:0a000000").
   virtual std::vector<std::string> RegistryValues(const std::vector<RegistryQuery>& queries) = 0;
+  // The maker's signature and the system ID the machine's BIOS holds (host
+  // build; Wine has no maker's driver to read them with). An empty signature
+  // is a machine of another maker.
+  virtual void SetBios(const std::string& signature, uint16_t system_id) = 0;
+  // Puts the maker's two driver files beside the program, as a kit carries
+  // them (host build: the simulated drivers; under Wine they could not run,
+  // so the Windows build goes on without them).
+  virtual void PlaceDriverFiles() = 0;
   // Removes a key with all its subkeys (machines that outlive a scenario).
   virtual void ClearRegistryKey(const std::string& root, const std::string& key) = 0;
   // Every file and directory below a directory, sorted: "sub\" for a
