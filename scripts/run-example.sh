@@ -12,8 +12,15 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 cmake -S . -B build/host -G Ninja -DVELSETUP_TESTS=OFF >/dev/null
 cmake --build build/host -j "$jobs" >/dev/null
-build/host/velsetup "$script" "${options[@]}"
 machine=${VELSETUP_MACHINE:-$HOME/.velsetup/machine}
+# A script with a kit/ folder beside it installs that kit: it goes to the
+# machine's C:\KIT first, as an engineer copies a kit onto a machine.
+kit="$(dirname "$script")/kit"
+if [ -d "$kit" ]; then
+  mkdir -p "$machine/drive_c/KIT"
+  cp -r "$kit/." "$machine/drive_c/KIT/"
+fi
+build/host/velsetup "$script" "${options[@]}"
 log=$(sed -n 's/^LogFile=\(.*\)$/\1/p' "$script" | tr -d '\r' | head -n 1)
 log=${log:-C:\\system.sav\\util\\install.log}
 host_log="$machine/drive_${log:0:1}"
