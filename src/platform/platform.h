@@ -21,6 +21,7 @@ namespace velsetup {
 // Win32 error codes the tool and the simulation use.
 namespace win32_error {
 constexpr uint32_t kSuccess = 0;
+constexpr uint32_t kInvalidFunction = 1;
 constexpr uint32_t kFileNotFound = 2;
 constexpr uint32_t kPathNotFound = 3;
 constexpr uint32_t kAccessDenied = 5;
@@ -41,6 +42,7 @@ constexpr uint32_t kFilenameTooLong = 206;
 constexpr uint32_t kMoreData = 234;
 constexpr uint32_t kNoMoreItems = 259;
 constexpr uint32_t kDirectory = 267;
+constexpr uint32_t kNoAccess = 998;
 }  // namespace win32_error
 
 // File attribute bits as GetFileAttributesA reports them.

@@ -71,7 +71,10 @@ HostPlatform::HostPlatform(std::string machine_dir, MachineConfig config,
       ui_(events_, last_error_, SplitAnswers(Env("VELSETUP_ANSWERS")), TerminalInput(), stderr),
       registry_(JoinHostPath(machine_dir_, "registry.reg"), config_, system_),
       processes_(paths_, last_error_, events_,
-                 ProgramSearchDirs(config_, ModulePathOf(config_, paths_, host_binary_path))) {}
+                 ProgramSearchDirs(config_, ModulePathOf(config_, paths_, host_binary_path))),
+      services_(config_, registry_, paths_, last_error_,
+                JoinHostPath(machine_dir_, "services.running")),
+      devices_(config_, paths_, last_error_, services_, JoinHostPath(machine_dir_, "cmos.bin")) {}
 
 std::unique_ptr<HostPlatform> HostPlatform::Open(const std::string& machine_dir,
                                                  const std::string& host_binary_path,

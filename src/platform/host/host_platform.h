@@ -8,10 +8,12 @@
 
 #include "platform/host/dos_attributes.h"
 #include "platform/host/events.h"
+#include "platform/host/host_devices.h"
 #include "platform/host/host_files.h"
 #include "platform/host/host_processes.h"
 #include "platform/host/host_profile.h"
 #include "platform/host/host_registry.h"
+#include "platform/host/host_services.h"
 #include "platform/host/host_system.h"
 #include "platform/host/host_ui.h"
 #include "platform/host/last_error.h"
@@ -38,7 +40,8 @@ class HostPlatform {
   static std::string DefaultMachineDir();
 
   Platform platform() {
-    return Platform{&profile_, &files_, &system_, &ui_, &registry_, &processes_};
+    return Platform{&profile_,  &files_,     &system_,  &ui_,
+                    &registry_, &processes_, &devices_, &services_};
   }
   const std::string& machine_dir() const { return machine_dir_; }
   const MachineConfig& config() const { return config_; }
@@ -67,6 +70,8 @@ class HostPlatform {
   HostUi ui_;
   HostRegistry registry_;
   HostProcesses processes_;
+  HostServices services_;
+  HostDevices devices_;
 };
 
 }  // namespace velsetup::host

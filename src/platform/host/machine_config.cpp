@@ -235,10 +235,11 @@ const char* DefaultMachineIni() {
          "Z=/\n"
          "\n"
          "[Bios]\n"
-         "; The 6 bytes at F000:FFEA.\n"
+         "; The 6 bytes at F000:FFEA (zero bytes pad a shorter text); empty for a machine\n"
+         "; of another maker.\n"
          "Signature=VELMOR\n"
          "SystemID=0x0000\n"
-         "; What BIOS function 0x19 returns.\n"
+         "; What BIOS function 0x19 returns (at most 16 characters).\n"
          "IdString=\n";
 }
 

@@ -6,32 +6,10 @@
 
 #include <cerrno>
 
+#include "platform/host/durable_file.h"
 #include "platform/host/errno_mapping.h"
 
 namespace velsetup::host {
-
-namespace {
-
-bool WriteAll(int fd, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t count = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<size_t>(count);
-  }
-  return true;
-}
-
-std::string DirectoryOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-}  // namespace
 
 bool RegistryStore::Identity::operator==(const Identity& other) const {
   if (exists != other.exists) return false;
@@ -92,25 +70,8 @@ uint32_t RegistryStore::Read(std::string* bytes) {
 }
 
 uint32_t RegistryStore::Write(const std::string& bytes) {
-  // The ':' keeps the name out of the simulated file system's reach; the
-  // pid keeps two tools on one machine apart.
-  const std::string temporary = path_ + ":" + std::to_string(::getpid()) + ".new";
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return Win32ErrorFromErrno(errno);
-  int error_number = 0;
-  if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) error_number = errno;
-  if (::close(fd) != 0 && error_number == 0) error_number = errno;
-  if (error_number == 0 && ::rename(temporary.c_str(), path_.c_str()) != 0) error_number = errno;
-  if (error_number != 0) {
-    ::unlink(temporary.c_str());
-    return Win32ErrorFromErrno(error_number);
-  }
-  // The rename itself is durable only once the directory is.
-  const int directory = ::open(DirectoryOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (directory >= 0) {
-    ::fsync(directory);
-    ::close(directory);
-  }
+  const uint32_t code = ReplaceFileDurably(path_, bytes);
+  if (code != 0) return code;
   known_ = Current();
   read_once_ = true;
   return 0;

@@ -87,6 +87,8 @@ constexpr Message kMessages[] = {
     {1054, "A thread could not be created for the service.\r\n"},
     {1055, "The service database is locked.\r\n"},
     {1056, "An instance of the service is already running.\r\n"},
+    {1058, "The service cannot be started, either because it is disabled or because it has "
+           "no enabled devices associated with it.\r\n"},
     {1059, "Circular service dependency was specified.\r\n"},
     {1060, "The specified service does not exist as an installed service.\r\n"},
     {1061, "The service cannot accept control messages at this time.\r\n"},

@@ -254,3 +254,128 @@ bool Win32Processes::CloseHandle(ProcessHandle process) {
 }
 
 }  // namespace velsetup::win32
+
+namespace velsetup::win32 {
+
+namespace {
+
+HANDLE AsHandle(DeviceHandle device) { return reinterpret_cast<HANDLE>(device); }
+SC_HANDLE AsService(ServiceHandle handle) { return reinterpret_cast<SC_HANDLE>(handle); }
+ServiceHandle FromService(SC_HANDLE handle) { return reinterpret_cast<ServiceHandle>(handle); }
+
+constexpr uint64_t k4GB = uint64_t{1} << 32;
+constexpr size_t kAlignment = 16;
+
+// Reserves and commits `size` bytes at the lowest free range below 4 GB
+// that holds them, on the allocation granularity; null when there is none.
+uint8_t* AllocateLow(size_t size) {
+  SYSTEM_INFO system;
+  ::GetSystemInfo(&system);
+  const uint64_t granularity = system.dwAllocationGranularity;
+  uint64_t address = granularity;
+  while (address + size <= k4GB) {
+    MEMORY_BASIC_INFORMATION range;
+    if (::VirtualQuery(reinterpret_cast<void*>(static_cast<uintptr_t>(address)), &range,
+                       sizeof range) == 0) {
+      return nullptr;
+    }
+    const uint64_t start = reinterpret_cast<uintptr_t>(range.BaseAddress);
+    const uint64_t end = start + range.RegionSize;
+    const uint64_t aligned = (address + granularity - 1) / granularity * granularity;
+    if (range.State == MEM_FREE && aligned + size <= end && aligned + size <= k4GB) {
+      if (void* block = ::VirtualAlloc(reinterpret_cast<void*>(static_cast<uintptr_t>(aligned)),
+                                       size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE)) {
+        return static_cast<uint8_t*>(block);
+      }
+    }
+    address = end > address ? end : address + granularity;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+Win32Devices::~Win32Devices() {
+  for (const Region& region : regions_) ::VirtualFree(region.base, 0, MEM_RELEASE);
+}
+
+DeviceHandle Win32Devices::OpenDevice(const char* name) {
+  const HANDLE device = ::CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return device == INVALID_HANDLE_VALUE ? kInvalidDevice : reinterpret_cast<DeviceHandle>(device);
+}
+
+bool Win32Devices::DeviceIoControl(DeviceHandle device, uint32_t code, const void* in,
+                                   uint32_t in_size, void* out, uint32_t out_size,
+                                   uint32_t* returned) {
+  DWORD count = 0;
+  const bool done = ::DeviceIoControl(AsHandle(device), code, const_cast<void*>(in), in_size, out,
+                                      out_size, &count, nullptr) != FALSE;
+  if (returned != nullptr) *returned = count;
+  return done;
+}
+
+bool Win32Devices::CloseDevice(DeviceHandle device) {
+  return ::CloseHandle(AsHandle(device)) != FALSE;
+}
+
+uint8_t* Win32Devices::LowMemory(size_t size) {
+  const size_t needed = (size + kAlignment - 1) / kAlignment * kAlignment;
+  if (regions_.empty() || regions_.back().size - regions_.back().used < needed) {
+    const size_t region_size = needed > 0x10000 ? (needed + 0xFFFF) & ~size_t{0xFFFF} : 0x10000;
+    uint8_t* base = AllocateLow(region_size);
+    if (base == nullptr) return nullptr;
+    regions_.push_back(Region{base, region_size, 0});
+  }
+  Region& region = regions_.back();
+  uint8_t* block = region.base + region.used;
+  region.used += needed;
+  return block;
+}
+
+ServiceHandle Win32Services::OpenSCManagerA(uint32_t access) {
+  return FromService(::OpenSCManagerA(nullptr, nullptr, access));
+}
+
+ServiceHandle Win32Services::CreateServiceA(ServiceHandle manager, const char* name,
+                                            const char* display_name, uint32_t access,
+                                            uint32_t service_type, uint32_t start_type,
+                                            uint32_t error_control, const char* binary_path) {
+  return FromService(::CreateServiceA(AsService(manager), name, display_name, access, service_type,
+                                      start_type, error_control, binary_path, nullptr, nullptr,
+                                      nullptr, nullptr, nullptr));
+}
+
+ServiceHandle Win32Services::OpenServiceA(ServiceHandle manager, const char* name,
+                                          uint32_t access) {
+  return FromService(::OpenServiceA(AsService(manager), name, access));
+}
+
+bool Win32Services::StartServiceA(ServiceHandle service) {
+  return ::StartServiceA(AsService(service), 0, nullptr) != FALSE;
+}
+
+bool Win32Services::QueryServiceStatus(ServiceHandle service, uint32_t* current_state) {
+  SERVICE_STATUS status = {};
+  if (::QueryServiceStatus(AsService(service), &status) == FALSE) return false;
+  *current_state = status.dwCurrentState;
+  return true;
+}
+
+bool Win32Services::ControlService(ServiceHandle service, uint32_t control,
+                                   uint32_t* current_state) {
+  SERVICE_STATUS status = {};
+  const bool done = ::ControlService(AsService(service), control, &status) != FALSE;
+  if (current_state != nullptr) *current_state = status.dwCurrentState;
+  return done;
+}
+
+bool Win32Services::DeleteService(ServiceHandle service) {
+  return ::DeleteService(AsService(service)) != FALSE;
+}
+
+bool Win32Services::CloseServiceHandle(ServiceHandle handle) {
+  return ::CloseServiceHandle(AsService(handle)) != FALSE;
+}
+
+}  // namespace velsetup::win32

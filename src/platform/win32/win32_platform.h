@@ -2,6 +2,8 @@
 // same name. Nothing here adds behaviour of its own.
 #pragma once
 
+#include <vector>
+
 #include "platform/platform.h"
 #include "platform/win32/win32_registry.h"
 
@@ -76,10 +78,45 @@ class Win32Ui : public UiApi {
   int MessageBoxA(const char* text, const char* caption, uint32_t style) override;
 };
 
+class Win32Devices : public DeviceApi {
+ public:
+  ~Win32Devices() override;
+  DeviceHandle OpenDevice(const char* name) override;
+  bool DeviceIoControl(DeviceHandle device, uint32_t code, const void* in, uint32_t in_size,
+                       void* out, uint32_t out_size, uint32_t* returned) override;
+  bool CloseDevice(DeviceHandle device) override;
+  // Committed pages at the lowest free addresses that VirtualQuery finds,
+  // handed out in pieces; null when no free range below 4 GB is left.
+  uint8_t* LowMemory(size_t size) override;
+
+ private:
+  struct Region {
+    uint8_t* base;
+    size_t size;
+    size_t used;
+  };
+  std::vector<Region> regions_;
+};
+
+class Win32Services : public ServiceApi {
+ public:
+  ServiceHandle OpenSCManagerA(uint32_t access) override;
+  ServiceHandle CreateServiceA(ServiceHandle manager, const char* name, const char* display_name,
+                               uint32_t access, uint32_t service_type, uint32_t start_type,
+                               uint32_t error_control, const char* binary_path) override;
+  ServiceHandle OpenServiceA(ServiceHandle manager, const char* name, uint32_t access) override;
+  bool StartServiceA(ServiceHandle service) override;
+  bool QueryServiceStatus(ServiceHandle service, uint32_t* current_state) override;
+  bool ControlService(ServiceHandle service, uint32_t control, uint32_t* current_state) override;
+  bool DeleteService(ServiceHandle service) override;
+  bool CloseServiceHandle(ServiceHandle handle) override;
+};
+
 class Win32Platform {
  public:
   Platform platform() {
-    return Platform{&profile_, &files_, &system_, &ui_, &registry_, &processes_};
+    return Platform{&profile_,  &files_,     &system_,  &ui_,
+                    &registry_, &processes_, &devices_, &services_};
   }
 
  private:
@@ -89,6 +126,8 @@ class Win32Platform {
   Win32System system_;
   Win32Ui ui_;
   Win32Registry registry_;
+  Win32Devices devices_;
+  Win32Services services_;
 };
 
 }  // namespace velsetup::win32
