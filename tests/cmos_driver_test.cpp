@@ -48,7 +48,9 @@ class CmosDriverTest : public MachineRunTest {
           service::kDemandStart, service::kErrorNormal, "C:\\WINNT\\system32\\Drivers\\HWAMgmt.Sys");
     }
     ASSERT_NE(service, 0u);
-    if (start) ASSERT_TRUE(Services().StartServiceA(service));
+    if (start) {
+      ASSERT_TRUE(Services().StartServiceA(service));
+    }
     Services().CloseServiceHandle(service);
     Services().CloseServiceHandle(manager);
   }
