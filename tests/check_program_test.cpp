@@ -1,0 +1,174 @@
+// velsetup-check as a program: what it prints, how it exits, the scripts the
+// project ships, and the Windows build under Wine printing the same.
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host_test_support.h"
+
+namespace velsetup::check {
+namespace {
+
+using host::testing::HostExists;
+using host::testing::ReadHostFile;
+using host::testing::ScratchDir;
+using host::testing::WriteHostFile;
+
+struct Outcome {
+  int status = -1;
+  std::string output;
+};
+
+std::string Quoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+Outcome RunShell(const std::string& command) {
+  Outcome outcome;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return outcome;
+  char buffer[512];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) outcome.output.append(buffer, got);
+  const int status = ::pclose(pipe);
+  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return outcome;
+}
+
+// The host program on `files`, run in `directory` so that the names it prints
+// are the names given.
+Outcome RunCheck(const std::string& directory, const std::vector<std::string>& files) {
+  std::string command = "cd " + Quoted(directory) + " && " + Quoted(VELSETUP_CHECK_BINARY);
+  for (const std::string& file : files) command += " " + Quoted(file);
+  return RunShell(command + " 2>&1");
+}
+
+// The fenced ini blocks of a Markdown text.
+std::vector<std::string> IniBlocks(const std::string& markdown) {
+  std::vector<std::string> blocks;
+  std::istringstream lines(markdown);
+  std::string line, block;
+  bool inside = false;
+  while (std::getline(lines, line)) {
+    if (!inside && line == "```ini") {
+      inside = true;
+      block.clear();
+    } else if (inside && line == "```") {
+      inside = false;
+      blocks.push_back(block);
+    } else if (inside) {
+      block += line + "\n";
+    }
+  }
+  return blocks;
+}
+
+std::vector<std::string> ExampleScripts() {
+  std::vector<std::string> names;
+  const std::string directory = std::string(VELSETUP_SOURCE_DIR) + "/examples";
+  if (DIR* dir = ::opendir(directory.c_str())) {
+    while (const dirent* entry = ::readdir(dir)) {
+      const std::string name = entry->d_name;
+      if (name.size() > 4 && name.compare(name.size() - 4, 4, ".ini") == 0) {
+        names.push_back(directory + "/" + name);
+      }
+    }
+    ::closedir(dir);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(CheckProgramTest, ShippedScriptsPassClean) {
+  ScratchDir scratch;
+  std::vector<std::string> files = ExampleScripts();
+  ASSERT_FALSE(files.empty());
+  const std::vector<std::string> blocks =
+      IniBlocks(ReadHostFile(std::string(VELSETUP_SOURCE_DIR) + "/README.md"));
+  ASSERT_FALSE(blocks.empty()) << "the README shows no script";
+  for (size_t i = 0; i < blocks.size(); ++i) {
+    files.push_back(scratch / ("readme" + std::to_string(i) + ".ini"));
+    WriteHostFile(files.back(), blocks[i]);
+  }
+  const Outcome outcome = RunCheck(scratch.path(), files);
+  EXPECT_EQ(outcome.output, "0 errors, 0 warnings\n");
+  EXPECT_EQ(outcome.status, 0);
+}
+
+TEST(CheckProgramTest, PrintsCompilerStyleLinesAndExitsByTheWorstFinding) {
+  ScratchDir scratch;
+  WriteHostFile(scratch / "bad.ini", "[CommandsList]\n19,Finish\n32,after\n");
+  WriteHostFile(scratch / "loose.ini", "[CommandsList]\n32,a, b\n");
+
+  const Outcome bad = RunCheck(scratch.path(), {"bad.ini"});
+  EXPECT_EQ(bad.status, 1);
+  const std::regex finding("bad\\.ini:[0-9]+: (error|warning): .+");
+  std::istringstream lines(bad.output);
+  std::vector<std::string> printed;
+  for (std::string line; std::getline(lines, line);) printed.push_back(line);
+  ASSERT_EQ(printed.size(), 3u) << bad.output;
+  EXPECT_TRUE(std::regex_match(printed[0], finding)) << printed[0];
+  EXPECT_TRUE(std::regex_match(printed[1], finding)) << printed[1];
+  EXPECT_EQ(printed[0].rfind("bad.ini:2: error: CMD19 names [Finish]", 0), 0u) << printed[0];
+  EXPECT_EQ(printed[2], "1 error, 1 warning");
+
+  // Warnings alone do not fail a script.
+  const Outcome loose = RunCheck(scratch.path(), {"loose.ini"});
+  EXPECT_EQ(loose.status, 0);
+  EXPECT_NE(loose.output.find("loose.ini:2: warning:"), std::string::npos);
+
+  // One summary over all files; a file that cannot be read outweighs errors.
+  const Outcome both = RunCheck(scratch.path(), {"bad.ini", "missing.ini", "loose.ini"});
+  EXPECT_EQ(both.status, 2);
+  EXPECT_NE(both.output.find("missing.ini: error: cannot read the file\n"), std::string::npos);
+  EXPECT_NE(both.output.find("\n2 errors, 2 warnings\n"), std::string::npos) << both.output;
+
+  EXPECT_EQ(RunCheck(scratch.path(), {}).status, 2);
+  EXPECT_EQ(RunCheck(scratch.path(), {"."}).status, 2);
+}
+
+TEST(CheckProgramTest, WindowsBuildPrintsTheSame) {
+  const std::string wine = "/usr/lib/wine/wine64";
+  const char* build_dir = std::getenv("VELSETUP_WIN_BUILD_DIR");
+  const std::string exe =
+      std::string(build_dir != nullptr && *build_dir ? build_dir : VELSETUP_WIN_BUILD_DIR) +
+      "/velsetup-check.exe";
+  if (!HostExists(wine)) GTEST_SKIP() << "Wine is not installed (" << wine << ")";
+  if (!HostExists(exe)) GTEST_SKIP() << "the Windows build is missing (" << exe << ")";
+
+  ScratchDir scratch;
+  WriteHostFile(scratch / "a.ini",
+                "[DATA]\r\nDecCommand=1\r\n[CommandsList]\r\n5\r\n6\r\n15,Files\r\n"
+                "[Files]\r\nC:\\*.txt,D:\\\r\nC:\\a.txt\r\n[Spare]\r\n10\r\n");
+  WriteHostFile(scratch / "b.ini", ReadHostFile(ExampleScripts().front()));
+  const Outcome host = RunCheck(scratch.path(), {"a.ini", "b.ini", "c.ini"});
+
+  // A prefix of its own, made once and shared by later runs.
+  const char* tmp = std::getenv("TMPDIR");
+  const std::string prefix = std::string(tmp != nullptr && *tmp ? tmp : "/tmp") +
+                             "/velsetup_wine_" + std::to_string(::getuid()) + "_check";
+  const std::string env =
+      "WINEPREFIX=" + Quoted(prefix) + " WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= DISPLAY= ";
+  const Outcome windows = RunShell(
+      "cd " + Quoted(scratch.path()) + " && flock " + Quoted(prefix + ".lock") + " env " + env +
+      "timeout 300 " + wine + " " + Quoted(exe) + " a.ini b.ini c.ini 2>/dev/null; status=$?; " +
+      env + "/usr/lib/wine/wineserver -w; exit $status");
+  std::string output = windows.output;
+  output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
+  EXPECT_EQ(output, host.output);
+  EXPECT_EQ(windows.status, host.status);
+  EXPECT_EQ(host.status, 2);
+}
+
+}  // namespace
+}  // namespace velsetup::check
