@@ -161,9 +161,13 @@ uint64_t ProfileDocument::OffsetOf(size_t section, size_t line) const {
   uint64_t offset = 0;
   for (size_t s = 0; s < section; ++s) offset += sections_[s].bytes;
   const ProfileSection& target = sections_[section];
-  uint64_t end = offset + target.bytes;
-  for (size_t i = target.line_count(); i > line; --i) end -= target.line(i - 1).size();
-  return end;
+  std::vector<uint64_t>& starts = target.line_starts;
+  if (starts.empty()) starts.push_back(0);
+  while (starts.size() <= line) {
+    const size_t next = starts.size();
+    starts.push_back(starts.back() + target.line(next - 1).size());
+  }
+  return offset + starts[line];
 }
 
 const ProfileSection* ProfileDocument::FindSection(std::string_view name) const {
@@ -198,6 +202,7 @@ void ProfileDocument::EndLastLine() {
                                                          : section->trailing_blanks.back();
     if (last.end.empty()) {
       last.end = kNewLineEnd;
+      section->LinesChangedFrom(section->line_count());
       section->bytes += last.end.size();
       size_ += last.end.size();
     }
@@ -220,6 +225,7 @@ ProfileEdit ProfileDocument::InsertLines(size_t section_number, size_t at,
     section.bytes += 2;
     size_ += 2;
   }
+  section.LinesChangedFrom(at);
   std::vector<ProfileLine> added;
   added.reserve(texts.size());
   for (const std::string& text : texts) {
@@ -287,6 +293,7 @@ ProfileEdit ProfileDocument::SetValue(std::string_view section_name, std::string
   edit.changed = true;
   edit.offset = OffsetOf(section_number, static_cast<size_t>(found));
   edit.in_place = replaced.size() == line.text.size();
+  if (!edit.in_place) section->LinesChangedFrom(static_cast<size_t>(found) + 1);
   section->bytes += replaced.size();
   section->bytes -= line.text.size();
   size_ += replaced.size();
@@ -312,6 +319,7 @@ ProfileEdit ProfileDocument::DeleteKey(std::string_view section_name, std::strin
   section->bytes -= line.size();
   size_ -= line.size();
   section->lines.erase(section->lines.begin() + at);
+  section->LinesChangedFrom(at);
   section->key_index_valid = false;
   SettleTrailingBlanks(*section);
   return edit;
@@ -343,6 +351,7 @@ ProfileEdit ProfileDocument::ReplaceSection(std::string_view section_name,
     size_ -= section->lines[i].size();
   }
   section->lines.erase(section->lines.begin() + 1, section->lines.end());
+  section->LinesChangedFrom(0);
   section->key_index_valid = false;
   // A header that ended the file without a line end gets one.
   if (section->lines[0].end.empty() && !lines.empty()) {

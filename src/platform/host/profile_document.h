@@ -50,6 +50,16 @@ struct ProfileSection {
   // The first line of each key name, built when first needed.
   mutable std::unordered_map<std::string, size_t> key_index;
   mutable bool key_index_valid = false;
+
+  // Where line i starts within the section, known for the first
+  // line_starts.size() lines and extended as offsets are asked for. Every
+  // write asks for one, and a run writes the same few lines of a section
+  // that grows at its end: without this each write would walk the section.
+  mutable std::vector<uint64_t> line_starts;
+  // An edit of line `line` moves the starts of the lines after it.
+  void LinesChangedFrom(size_t line) const {
+    if (line_starts.size() > line) line_starts.resize(line);
+  }
 };
 
 // Where an edit left the file: bytes before `offset` are unchanged. When
