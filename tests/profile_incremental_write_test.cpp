@@ -3,7 +3,13 @@
 // a fresh reader must see what the writer sees.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
 
 #include <fstream>
 #include <random>
@@ -84,6 +90,39 @@ TEST_F(ProfileIncrementalWrite, ChangeMadeBehindTheStoresBackIsSeen) {
   std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes;
   store_.GetString("A", "k1", "", value, sizeof value, path_, &error);
   EXPECT_STREQ(value, "them");
+}
+
+// The store keeps the file open between writes; what it writes must still
+// go to the file the path names, and another process's lock must still be
+// seen through the descriptor it keeps.
+TEST_F(ProfileIncrementalWrite, TheKeptDescriptorFollowsThePathAndSeesLocks) {
+  uint32_t error = 0;
+  ASSERT_TRUE(store_.WriteString("A", "k1", "mine", path_, &error));
+  const std::string replacement = path_ + ".new";
+  std::ofstream(replacement, std::ios::binary) << "[A]\r\nk1=theirs\r\n";
+  ASSERT_EQ(std::rename(replacement.c_str(), path_.c_str()), 0);
+  ASSERT_TRUE(store_.WriteString("A", "k2", "added", path_, &error));
+  EXPECT_EQ(ReadHostFile(path_), "[A]\r\nk1=theirs\r\nk2=added\r\n");
+
+  EXPECT_FALSE(store_.IsLockedByOther(path_));
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t holder = ::fork();
+  if (holder == 0) {
+    const int fd = ::open(path_.c_str(), O_RDONLY);
+    ::flock(fd, LOCK_EX);
+    (void)::write(ready[1], "x", 1);
+    ::pause();
+    ::_exit(0);
+  }
+  char byte = 0;
+  ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+  EXPECT_TRUE(store_.IsLockedByOther(path_));
+  ::kill(holder, SIGKILL);
+  ::waitpid(holder, nullptr, 0);
+  ::close(ready[0]);
+  ::close(ready[1]);
+  EXPECT_FALSE(store_.IsLockedByOther(path_));
 }
 
 }  // namespace

@@ -138,9 +138,9 @@ uint32_t DosAttributes::Reported(const std::string& host_path, bool is_directory
 }
 
 bool DosAttributes::IsReadOnly(const std::string& host_path) {
-  struct stat info;
-  const bool is_directory = ::stat(host_path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-  return (Stored(host_path, is_directory) & file_attribute::kReadOnly) != 0;
+  // Files and directories differ only in the bits they have by default, and
+  // neither default is read-only: no need to ask which one this is.
+  return (Stored(host_path, false) & file_attribute::kReadOnly) != 0;
 }
 
 uint32_t DosAttributes::Store(const std::string& host_path, uint32_t bits) {

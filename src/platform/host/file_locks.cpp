@@ -7,29 +7,27 @@
 
 namespace velsetup::host {
 
+bool IsLockedByAnotherProcess(int fd) {
+  // A record lock of this process never conflicts with its own query, so
+  // whatever F_GETLK reports belongs to someone else.
+  struct flock query {};
+  query.l_type = F_WRLCK;
+  query.l_whence = SEEK_SET;
+  query.l_start = 0;
+  query.l_len = 0;
+  if (::fcntl(fd, F_GETLK, &query) == 0 && query.l_type != F_UNLCK) return true;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return true;
+  ::flock(fd, LOCK_UN);
+  return false;
+}
+
 bool IsLockedByAnotherProcess(const std::string& host_path) {
   // O_NONBLOCK: a FIFO in a drive must not hang the probe.
   const int fd = ::open(host_path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return false;
-  bool locked = false;
   struct stat info;
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    // A record lock of this process never conflicts with its own query, so
-    // whatever F_GETLK reports belongs to someone else.
-    struct flock query {};
-    query.l_type = F_WRLCK;
-    query.l_whence = SEEK_SET;
-    query.l_start = 0;
-    query.l_len = 0;
-    if (::fcntl(fd, F_GETLK, &query) == 0 && query.l_type != F_UNLCK) locked = true;
-    if (!locked) {
-      if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        locked = true;
-      } else {
-        ::flock(fd, LOCK_UN);
-      }
-    }
-  }
+  const bool locked = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                      IsLockedByAnotherProcess(fd);
   ::close(fd);
   return locked;
 }

@@ -11,5 +11,7 @@ namespace velsetup::host {
 // an flock held anywhere else, this process included; the simulation itself
 // never holds one, so that is always another holder.
 bool IsLockedByAnotherProcess(const std::string& host_path);
+// The same probe on a file this process has open already (a regular file).
+bool IsLockedByAnotherProcess(int fd);
 
 }  // namespace velsetup::host

@@ -18,8 +18,6 @@ class HostFileAccess {
   virtual uint32_t Resolve(const std::string& windows_path, std::string* host_path) = 0;
   // True when the simulated read-only attribute is set on the host file.
   virtual bool IsReadOnly(const std::string& host_path) = 0;
-  // True when another process holds a lock on the host file (sharing violation).
-  virtual bool IsLockedByOther(const std::string& host_path) = 0;
   virtual void SetLastError(uint32_t code) = 0;
 };
 

@@ -220,18 +220,28 @@ bool HostFiles::DeleteFileA(const char* path) {
 bool HostFiles::AppendText(const char* path, const std::string& text) {
   ResolvedPath resolved;
   if (!ResolveArgument(path, &resolved)) return false;
+  // Read once: the append does not change them, and the archive bit below
+  // is set from what they were.
+  uint32_t stored = 0;
   if (resolved.exists) {
     if (resolved.is_directory) return Fail(win32_error::kAccessDenied);
-    if (attributes_.IsReadOnly(resolved.host_path)) return Fail(win32_error::kAccessDenied);
-    if (IsLockedByAnotherProcess(resolved.host_path)) return Fail(win32_error::kSharingViolation);
+    stored = attributes_.Stored(resolved.host_path, false);
+    if ((stored & file_attribute::kReadOnly) != 0) return Fail(win32_error::kAccessDenied);
   }
   const int fd = ::open(resolved.host_path.c_str(),
                         O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
   if (fd < 0) return Fail(Win32ErrorFromErrno(errno));
+  struct stat info;
+  const bool have_info = ::fstat(fd, &info) == 0;
+  // The lock probe on the descriptor the text goes through: the log gets a
+  // line per event, and a second open per line doubles its cost.
+  if (resolved.exists && have_info && S_ISREG(info.st_mode) && IsLockedByAnotherProcess(fd)) {
+    ::close(fd);
+    return Fail(win32_error::kSharingViolation);
+  }
   // The C runtime's "a+" removes a CTRL+Z that ends the file before it
   // appends, so the text lands where a reader in text mode sees the end.
-  struct stat info;
-  if (::fstat(fd, &info) == 0 && info.st_size > 0) {
+  if (have_info && info.st_size > 0) {
     char last = 0;
     if (::pread(fd, &last, 1, info.st_size - 1) == 1 && last == '\x1a') {
       if (::ftruncate(fd, info.st_size - 1) != 0) {
@@ -250,11 +260,8 @@ bool HostFiles::AppendText(const char* path, const std::string& text) {
   const bool closed = ::close(fd) == 0;
   if (!written || !closed) return Fail(Win32ErrorFromErrno(written ? errno : write_errno));
   // Writing to a file sets its archive bit on Windows.
-  if (resolved.exists) {
-    const uint32_t bits = attributes_.Stored(resolved.host_path, false);
-    if ((bits & file_attribute::kArchive) == 0) {
-      attributes_.Store(resolved.host_path, bits | file_attribute::kArchive);
-    }
+  if (resolved.exists && (stored & file_attribute::kArchive) == 0) {
+    attributes_.Store(resolved.host_path, stored | file_attribute::kArchive);
   }
   return true;
 }

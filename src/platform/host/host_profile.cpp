@@ -48,7 +48,7 @@ void HostProfile::Report(uint32_t error) {
 }
 
 bool HostProfile::RefuseWrite(const std::string& host_path) {
-  if (files_.IsLockedByOther(host_path)) {
+  if (store_.IsLockedByOther(host_path)) {
     files_.SetLastError(win32_error::kSharingViolation);
     return true;
   }

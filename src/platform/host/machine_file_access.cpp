@@ -1,6 +1,5 @@
 #include "platform/host/machine_file_access.h"
 
-#include "platform/host/file_locks.h"
 #include "platform/platform.h"
 
 namespace velsetup::host {
@@ -14,10 +13,6 @@ uint32_t MachineFileAccess::Resolve(const std::string& windows_path, std::string
 
 bool MachineFileAccess::IsReadOnly(const std::string& host_path) {
   return attributes_.IsReadOnly(host_path);
-}
-
-bool MachineFileAccess::IsLockedByOther(const std::string& host_path) {
-  return IsLockedByAnotherProcess(host_path);
 }
 
 }  // namespace velsetup::host

@@ -16,7 +16,6 @@ class MachineFileAccess : public HostFileAccess {
 
   uint32_t Resolve(const std::string& windows_path, std::string* host_path) override;
   bool IsReadOnly(const std::string& host_path) override;
-  bool IsLockedByOther(const std::string& host_path) override;
   void SetLastError(uint32_t code) override { last_error_.code = code; }
 
  private:

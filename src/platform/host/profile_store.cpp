@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/host/errno_mapping.h"
+#include "platform/host/file_locks.h"
 #include "platform/host/profile_document.h"
 #include "platform/platform.h"
 
@@ -39,9 +40,40 @@ struct FileIdentity {
   }
 };
 
+// A descriptor that closes with its owner.
+class OpenFile {
+ public:
+  OpenFile() = default;
+  explicit OpenFile(int fd) : fd_(fd) {}
+  OpenFile(OpenFile&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  OpenFile& operator=(OpenFile&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      fd_ = other.fd_;
+      other.fd_ = -1;
+    }
+    return *this;
+  }
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  ~OpenFile() { Reset(); }
+  int get() const { return fd_; }
+  void Reset() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  int fd_ = -1;
+};
+
 struct CachedFile {
   FileIdentity identity;
   ProfileDocument document;
+  // Kept open for writing while the file is the one parsed, so that a run
+  // that stores its progress after every command does not open and close
+  // the working copy each time. Not open when the file cannot be written.
+  OpenFile writable;
 };
 
 // GetPrivateProfileIntA reads the value into a buffer of this many characters.
@@ -213,7 +245,8 @@ struct ProfileStore::Impl {
     if (found != cache.end() && found->second.identity == identity) return &found->second;
 
     std::string bytes;
-    if (!ReadWhole(host_path, &bytes, error)) {
+    OpenFile writable;
+    if (!ReadWhole(host_path, &bytes, &writable, error)) {
       cache.erase(host_path);
       return nullptr;
     }
@@ -221,29 +254,50 @@ struct ProfileStore::Impl {
     CachedFile& file = cache[host_path];
     file.identity = identity;
     file.document = ProfileDocument::Parse(bytes);
+    file.writable = std::move(writable);
     return &file;
   }
 
-  static bool ReadWhole(const std::string& host_path, std::string* bytes, uint32_t* error) {
-    const int fd = ::open(host_path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Reads through a descriptor that can also write, kept in `*writable`;
+  // a file this process may only read is read all the same.
+  static bool ReadWhole(const std::string& host_path, std::string* bytes, OpenFile* writable,
+                        uint32_t* error) {
+    int fd = ::open(host_path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+    const bool can_write = fd >= 0;
+    if (!can_write) fd = ::open(host_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
       SetError(error, Win32ErrorFromErrno(errno));
       return false;
     }
+    OpenFile file(fd);
     char chunk[65536];
+    uint64_t offset = 0;
     for (;;) {
-      const ssize_t count = ::read(fd, chunk, sizeof chunk);
+      const ssize_t count = ::pread(fd, chunk, sizeof chunk, static_cast<off_t>(offset));
       if (count < 0 && errno == EINTR) continue;
       if (count < 0) {
         SetError(error, Win32ErrorFromErrno(errno));
-        ::close(fd);
         return false;
       }
       if (count == 0) break;
       bytes->append(chunk, static_cast<size_t>(count));
+      offset += static_cast<uint64_t>(count);
     }
-    ::close(fd);
+    if (can_write) *writable = std::move(file);
     return true;
+  }
+
+  // Whether another process holds a lock on the file: probed through the
+  // kept descriptor while it is still the file at that path.
+  bool IsLockedByOther(const std::string& host_path) {
+    struct stat info;
+    if (::stat(host_path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    auto found = cache.find(host_path);
+    if (found != cache.end() && found->second.writable.get() >= 0 &&
+        found->second.identity == FileIdentity::Of(info)) {
+      return IsLockedByAnotherProcess(found->second.writable.get());
+    }
+    return IsLockedByAnotherProcess(host_path);
   }
 
   // Applies `edit` to the file on disk: only the bytes from its offset on are
@@ -251,7 +305,11 @@ struct ProfileStore::Impl {
   bool Commit(const std::string& host_path, CachedFile& file, const ProfileEdit& edit,
               bool create, uint32_t* error) {
     if (!edit.changed && !create) return true;
-    const int fd = ::open(host_path.c_str(), O_WRONLY | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
+    if (file.writable.get() < 0) {
+      file.writable = OpenFile(
+          ::open(host_path.c_str(), O_WRONLY | O_CLOEXEC | (create ? O_CREAT : 0), 0666));
+    }
+    const int fd = file.writable.get();
     bool ok = fd >= 0;
     if (ok && edit.changed) {
       if (edit.in_place) {
@@ -264,7 +322,6 @@ struct ProfileStore::Impl {
     struct stat info;
     if (ok) ok = ::fstat(fd, &info) == 0;
     const int saved = errno;
-    if (fd >= 0) ::close(fd);
     if (!ok) {
       // What reached the disk is unknown: read it again next time.
       cache.erase(host_path);
@@ -296,6 +353,10 @@ ProfileStore::ProfileStore() : impl_(new Impl) {}
 ProfileStore::~ProfileStore() = default;
 
 void ProfileStore::Forget() { impl_->cache.clear(); }
+
+bool ProfileStore::IsLockedByOther(const std::string& host_path) {
+  return impl_->IsLockedByOther(host_path);
+}
 
 uint32_t ProfileStore::GetString(const char* section, const char* key, const char* default_value,
                                  char* buffer, uint32_t size, const std::string& host_path,

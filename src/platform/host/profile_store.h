@@ -34,6 +34,10 @@ class ProfileStore {
   bool WriteSection(const char* section, const char* data, const std::string& host_path,
                     uint32_t* error);
 
+  // Whether another process holds a lock on the file, so that a write must
+  // be refused as a sharing violation.
+  bool IsLockedByOther(const std::string& host_path);
+
   // Drops every parsed file, so the next call reads from disk. The store
   // notices changes made behind its back by their file times; writers in
   // this process that change profile files call this as well.
