@@ -18,3 +18,10 @@ cmake -S . -B build/test -G Ninja -DVELSETUP_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debu
   -DVELSETUP_WIN_BUILD_DIR="$PWD/build/win" >/dev/null
 cmake --build build/test -j "$jobs"
 ctest --test-dir build/test --output-on-failure -j "$jobs"
+
+# The fuzz targets, briefly: a longer run is scripts/fuzz.sh <seconds>.
+if command -v clang++ >/dev/null; then
+  scripts/fuzz.sh 10
+else
+  echo "test.sh: clang++ not found: the fuzz targets are skipped"
+fi
