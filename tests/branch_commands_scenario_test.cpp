@@ -21,23 +21,6 @@ std::vector<std::string> Script(const std::vector<std::string>& commands,
   return LoggedScript(kLog, commands, sections);
 }
 
-std::string Where(const Scenario& machine) {
-  return std::string(BuildName(machine.build())) + " " + OsName(machine.os());
-}
-
-bool Has(const std::vector<std::string>& log, const std::string& line) {
-  return std::find(log.begin(), log.end(), line) != log.end();
-}
-
-// The lines of `log` that are among `wanted`, in the log's order.
-std::vector<std::string> Picked(const std::vector<std::string>& log,
-                                const std::vector<std::string>& wanted) {
-  std::vector<std::string> picked;
-  for (const std::string& line : log) {
-    if (std::find(wanted.begin(), wanted.end(), line) != wanted.end()) picked.push_back(line);
-  }
-  return picked;
-}
 
 const std::vector<std::string> kOsSections = {
     "[Other]", "32,in Other", "[W95]", "32,in W95", "[W98]", "32,in W98",
@@ -79,10 +62,10 @@ TEST(BranchOnOsScenario, AMissingTargetIsLoggedWithItsFieldThenBoxedAndTheRunGoe
     ASSERT_EQ(machine->Run(kScript + (host ? " -noreboot" : " -silent -noreboot"), {"OK"}), 0);
     const std::vector<std::string> log = LogFromFirstCommand(*machine, kLog);
     SCOPED_TRACE(Where(*machine) + "\n" + ::testing::PrintToString(log));
-    EXPECT_TRUE(Has(log, "ERROR-=- Section number 4 [X] is not found!"));
+    EXPECT_TRUE(HasLine(log, "ERROR-=- Section number 4 [X] is not found!"));
     // The earlier choice stands and the run goes on to it.
-    EXPECT_TRUE(Has(log, " after"));
-    EXPECT_TRUE(Has(log, " in W98"));
+    EXPECT_TRUE(HasLine(log, " after"));
+    EXPECT_TRUE(HasLine(log, " in W98"));
     if (host) {
       EXPECT_NE(machine->Events().find(
                     "{\"event\":\"messagebox\",\"title\":\"Velmor SW Installer\",\"text\":\"An "

@@ -23,23 +23,6 @@ std::vector<std::string> Script(const std::vector<std::string>& commands,
   return LoggedScript(kLog, commands, sections);
 }
 
-std::string Where(const Scenario& machine) {
-  return std::string(BuildName(machine.build())) + " " + OsName(machine.os());
-}
-
-bool Has(const std::vector<std::string>& log, const std::string& line) {
-  return std::find(log.begin(), log.end(), line) != log.end();
-}
-
-// The lines of `log` that are among `wanted`, in the log's order.
-std::vector<std::string> Picked(const std::vector<std::string>& log,
-                                const std::vector<std::string>& wanted) {
-  std::vector<std::string> picked;
-  for (const std::string& line : log) {
-    if (std::find(wanted.begin(), wanted.end(), line) != wanted.end()) picked.push_back(line);
-  }
-  return picked;
-}
 
 const std::vector<std::string> kMakerSections = {"[Maker]", "32,in Maker", "[Foreign]",
                                                  "32,in Foreign"};
@@ -106,7 +89,7 @@ TEST(BranchOnIsVelmorScenario, XpHasNoDriverToOpenAndCountsAsForeign) {
             std::string::npos)
       << log;
   const std::vector<std::string> lines = LogFromFirstCommand(*machine, kLog);
-  EXPECT_TRUE(Has(lines, " in Foreign")) << ::testing::PrintToString(lines);
+  EXPECT_TRUE(HasLine(lines, " in Foreign")) << ::testing::PrintToString(lines);
 }
 
 const std::vector<std::string> kIdSections = {"[Listed]", "32,in Listed", "[Unlisted]",
@@ -146,11 +129,11 @@ TEST(BranchOnSystemIdScenario, EveryWrittenFormOfTheIdMatchesAndNoOtherDoes) {
         SCOPED_TRACE(Where(*machine) + " " + c.list_line + "\n" + ::testing::PrintToString(log));
         char hex[8];
         std::snprintf(hex, sizeof hex, "%04X", c.id);
-        EXPECT_TRUE(Has(log, c.listed ? std::string("  This is a Velmor with ID  0X") + hex
+        EXPECT_TRUE(HasLine(log, c.listed ? std::string("  This is a Velmor with ID  0X") + hex
                                       : std::string("This is not a supported Velmor  The ID 0X") +
                                             hex + " was not found in list."));
-        EXPECT_TRUE(Has(log, c.listed ? " in Listed" : " in Unlisted"));
-        EXPECT_EQ(Has(log, " CMD25_GetSystemID() - OpenVDD() returned FALSE "
+        EXPECT_TRUE(HasLine(log, c.listed ? " in Listed" : " in Unlisted"));
+        EXPECT_EQ(HasLine(log, " CMD25_GetSystemID() - OpenVDD() returned FALSE "
                            "CMD25_GetSystemID() - error Loading the CMOS driver"),
                   !host);
       }

@@ -64,10 +64,6 @@ std::vector<std::string> CommandLog(const Scenario& machine) {
   return log;
 }
 
-std::string Where(const Scenario& machine) {
-  return std::string(BuildName(machine.build())) + " " + OsName(machine.os());
-}
-
 void Report(const BothBuilds& machines) {
   if (machines.all.size() < 2) std::cout << "  host build only: " << machines.skipped << "\n";
 }

@@ -34,8 +34,6 @@ bool Logged(const Scenario& machine, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-std::string Where(const Scenario& machine) { return BuildName(machine.build()); }
-
 // Working copies of every build that ran are the same bytes.
 void ExpectSameCopies(const Machines& machines) {
   if (machines.all.size() < 2) std::cout << "  host build only: " << machines.skipped << "\n";

@@ -36,10 +36,6 @@ std::vector<std::string> CommandLog(const Scenario& machine) {
   return log;
 }
 
-std::string Where(const Scenario& machine) {
-  return std::string(BuildName(machine.build())) + " " + OsName(machine.os());
-}
-
 int64_t ModifiedMs(const Scenario& machine, const std::string& windows_path) {
   struct stat info;
   if (::stat(machine.HostPath(windows_path).c_str(), &info) != 0) return -1;

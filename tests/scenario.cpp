@@ -402,6 +402,23 @@ std::unique_ptr<Scenario> MakeScenario(Build build, Os os) {
   return std::make_unique<WineScenario>(os);
 }
 
+std::string Where(const Scenario& machine) {
+  return std::string(BuildName(machine.build())) + " " + OsName(machine.os());
+}
+
+bool HasLine(const std::vector<std::string>& log, const std::string& line) {
+  return std::find(log.begin(), log.end(), line) != log.end();
+}
+
+std::vector<std::string> Picked(const std::vector<std::string>& log,
+                                const std::vector<std::string>& wanted) {
+  std::vector<std::string> picked;
+  for (const std::string& line : log) {
+    if (std::find(wanted.begin(), wanted.end(), line) != wanted.end()) picked.push_back(line);
+  }
+  return picked;
+}
+
 std::vector<std::string> LoggedScript(const std::string& log_path,
                                       const std::vector<std::string>& commands,
                                       const std::vector<std::string>& sections) {

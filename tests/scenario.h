@@ -124,6 +124,15 @@ std::vector<std::string> LogLines(const std::string& log_bytes);
 // The install log at `log_path` as LogLines gives it, each line without the
 // time stamp and the program's name.
 std::vector<std::string> ToolLog(const Scenario& machine, const std::string& log_path);
+// "Host Win98": the machine a failure comes from.
+std::string Where(const Scenario& machine);
+// Whether `log` holds `line`.
+bool HasLine(const std::vector<std::string>& log, const std::string& line);
+// The lines of `log` that are among `wanted`, in the log's order: what a
+// test compares when only some lines and their order matter.
+std::vector<std::string> Picked(const std::vector<std::string>& log,
+                                const std::vector<std::string>& wanted);
+
 // ToolLog from the first command's line on.
 std::vector<std::string> LogFromFirstCommand(const Scenario& machine, const std::string& log_path);
 

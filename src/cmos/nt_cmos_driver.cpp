@@ -13,12 +13,9 @@ namespace velsetup::cmos {
 
 namespace {
 
-constexpr uint32_t kReadMemory = 0x80002000;
-constexpr uint32_t kSystemId = 0x80002008;
-constexpr uint32_t kReadCmos = 0x80002028;
-constexpr uint32_t kCallBios = 0x80002058;
-constexpr uint32_t kWriteCmos = 0x8000205C;
-constexpr uint32_t kSignatureAddress = 0xFFFEA;
+using namespace cmos_contract::nt;
+constexpr uint32_t kSignatureAddress =
+    static_cast<uint32_t>(cmos_contract::kBiosSegment) * 16 + cmos_contract::kSignatureOffset;
 constexpr uint32_t kSignatureSize = 6;
 constexpr size_t kMaxIdText = 16;
 

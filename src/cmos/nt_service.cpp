@@ -1,5 +1,6 @@
 #include "cmos/nt_service.h"
 
+#include "cmos/driver_contract.h"
 #include "cmos/driver_file.h"
 #include "engine/install_log.h"
 #include "engine/run_state.h"
@@ -9,8 +10,8 @@ namespace velsetup::cmos {
 
 namespace {
 
-constexpr const char* kServiceName = "HWAMgmt12";
-constexpr const char* kDevice = "\\\\.\\HWAMgmt12";
+using cmos_contract::nt::kDevice;
+using cmos_contract::nt::kServiceName;
 constexpr uint32_t kPendingPollMs = 1000;
 // A driver still starting after this many polls is taken as started: the
 // device open that follows tells whether it is usable.

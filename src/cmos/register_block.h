@@ -6,14 +6,16 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "cmos/driver_contract.h"
+
 namespace velsetup::cmos {
 
-constexpr uint8_t kBiosFunction = 0xE8;  // AH of every call
-constexpr uint8_t kReadWriteCmos = 0x23;
-constexpr uint8_t kSetLanguage9x = 0x05;
-constexpr uint8_t kSetLanguageNt = 0x00;
-constexpr uint8_t kIdentification = 0x19;
-constexpr uint32_t kCarryFlag = 0x1;
+using cmos_contract::kBiosFunction;
+using cmos_contract::kCarryFlag;
+using cmos_contract::kIdentification;
+using cmos_contract::kReadWriteCmos;
+constexpr uint8_t kSetLanguage9x = cmos_contract::win9x::kSetLanguage;
+constexpr uint8_t kSetLanguageNt = cmos_contract::nt::kSetLanguage;
 
 // The Windows 9x driver's block: 13 little-endian 32-bit fields.
 struct Block9x {

@@ -12,12 +12,9 @@ namespace velsetup::cmos {
 
 namespace {
 
-constexpr const char* kDevice = "\\\\.\\HWAINT15.VXD";
-constexpr uint32_t kCallBios = 1;
-constexpr uint32_t kMapSegment = 2;
-constexpr uint32_t kSystemId = 4;
-constexpr uint16_t kBiosSegment = 0xF000;
-constexpr uint32_t kSignatureOffset = 0xFFEA;
+using cmos_contract::kBiosSegment;
+using cmos_contract::kSignatureOffset;
+using namespace cmos_contract::win9x;
 constexpr uint32_t kIdBufferSize = 17;
 
 const DriverFile kFile = {

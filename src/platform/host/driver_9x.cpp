@@ -3,21 +3,19 @@
 #include <cstring>
 
 #include "platform/host/little_endian.h"
+#include "cmos/driver_contract.h"
 #include "platform/platform.h"
 
 namespace velsetup::host {
 
 namespace {
 
-constexpr uint32_t kCallBios = 1;
-constexpr uint32_t kMapSegment = 2;
-constexpr uint32_t kSystemId = 4;
-constexpr uint16_t kBiosSegment = 0xF000;
+using namespace cmos_contract::win9x;
+using cmos_contract::kBiosFunction;
+using cmos_contract::kBiosSegment;
+using cmos_contract::kIdentification;
+using cmos_contract::kReadWriteCmos;
 
-constexpr uint8_t kBiosFunction = 0xE8;
-constexpr uint8_t kReadWriteCmos = 0x23;
-constexpr uint8_t kSetLanguage = 0x05;
-constexpr uint8_t kIdentification = 0x19;
 constexpr uint8_t kUnsupported = 0x86;  // AH of a refused interrupt 15h call
 
 constexpr size_t kAl = 0, kAh = 1, kBl = 4, kBh = 5, kCx = 8, kFlags = 32, kBuffer = 36,

@@ -3,23 +3,19 @@
 #include <cstring>
 
 #include "platform/host/little_endian.h"
+#include "cmos/driver_contract.h"
 #include "platform/platform.h"
 
 namespace velsetup::host {
 
 namespace {
 
-constexpr uint32_t kReadMemory = 0x80002000;
-constexpr uint32_t kSystemId = 0x80002008;
-constexpr uint32_t kReadCmos = 0x80002028;
-constexpr uint32_t kCallBios = 0x80002058;
-constexpr uint32_t kWriteCmos = 0x8000205C;
+using namespace cmos_contract::nt;
+using cmos_contract::kBiosFunction;
+using cmos_contract::kIdentification;
 
 constexpr uint32_t kBlockSize = 40;
 constexpr uint32_t kDataSize = 18;
-constexpr uint8_t kBiosFunction = 0xE8;
-constexpr uint8_t kSetLanguage = 0x00;
-constexpr uint8_t kIdentification = 0x19;
 constexpr uint8_t kUnsupported = 0x86;  // AH of a refused interrupt 15h call
 
 constexpr size_t kAl = 0, kAh = 1, kBl = 4, kFlags = 28, kTextLength = 40, kText = 41;

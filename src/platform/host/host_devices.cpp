@@ -1,5 +1,6 @@
 #include "platform/host/host_devices.h"
 
+#include "cmos/driver_contract.h"
 #include "platform/host/windows_path.h"
 #include "platform/platform.h"
 
@@ -7,9 +8,9 @@ namespace velsetup::host {
 
 namespace {
 
-constexpr const char* kWin9xDevice = "\\\\.\\HWAINT15.VXD";
-constexpr const char* kNtDevice = "\\\\.\\HWAMgmt12";
-constexpr const char* kWin9xDriverFile = "HWAInt15.VxD";
+constexpr const char* kWin9xDevice = cmos_contract::win9x::kDevice;
+constexpr const char* kNtDevice = cmos_contract::nt::kDevice;
+constexpr const char* kWin9xDriverFile = cmos_contract::win9x::kDriverFile;
 
 }  // namespace
 
