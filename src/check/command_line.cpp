@@ -32,27 +32,7 @@ ProfileNumber ReadProfileNumber(std::string_view text) {
   const std::string_view digits = !text.empty() && text[0] == '-' ? text.substr(1) : text;
   number.plain = !digits.empty() && std::all_of(digits.begin(), digits.end(),
                                                 [](char c) { return c >= '0' && c <= '9'; });
-  size_t i = 0;
-  while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ') ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  uint32_t base = 10;
-  if (i + 1 < text.size() && text[i] == '0') {
-    const char marker = static_cast<char>(text[i + 1] | 0x20);
-    base = marker == 'x' ? 16 : marker == 'o' ? 8 : marker == 'b' ? 2 : 10;
-    if (base != 10) i += 2;
-  }
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    uint32_t digit = 99;
-    if (c >= '0' && c <= '9') digit = static_cast<uint32_t>(c - '0');
-    if (c >= 'a' && c <= 'f') digit = static_cast<uint32_t>(c - 'a' + 10);
-    if (c >= 'A' && c <= 'F') digit = static_cast<uint32_t>(c - 'A' + 10);
-    if (digit >= base) break;
-    number.value = number.value * base + digit;
-    number.has_digits = true;
-  }
-  if (negative) number.value = 0u - number.value;
+  number.value = host::ParseProfileInteger(text, &number.has_digits);
   return number;
 }
 

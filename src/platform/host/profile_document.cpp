@@ -35,6 +35,36 @@ void SettleTrailingBlanks(ProfileSection& section) {
 
 }  // namespace
 
+uint32_t ParseProfileInteger(std::string_view text, bool* has_digits) {
+  size_t i = 0;
+  while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ') ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  uint32_t base = 10;
+  if (i + 1 < text.size() && text[i] == '0') {
+    const char marker = text[i + 1];
+    if (marker == 'x' || marker == 'X') base = 16;
+    if (marker == 'o' || marker == 'O') base = 8;
+    if (marker == 'b' || marker == 'B') base = 2;
+    if (base != 10) i += 2;
+  }
+  uint32_t value = 0;
+  bool any = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    uint32_t digit;
+    if (c >= '0' && c <= '9') digit = static_cast<uint32_t>(c - '0');
+    else if (c >= 'a' && c <= 'f') digit = static_cast<uint32_t>(c - 'a' + 10);
+    else if (c >= 'A' && c <= 'F') digit = static_cast<uint32_t>(c - 'A' + 10);
+    else break;
+    if (digit >= base) break;
+    value = value * base + digit;
+    any = true;
+  }
+  if (has_digits != nullptr) *has_digits = any;
+  return negative ? 0u - value : value;
+}
+
 std::string_view TrimProfileBlanks(std::string_view text) {
   size_t begin = 0;
   size_t end = text.size();

@@ -27,6 +27,12 @@ struct LineMeaning {
 };
 LineMeaning ReadLine(std::string_view text);
 
+// A value read as an integer the way the system's string-to-integer routine
+// reads it: leading blanks, one sign, a 0x / 0o / 0b base prefix, digits up
+// to the first that does not belong; the value wraps at 32 bits.
+// `*has_digits` tells whether any digit was read.
+uint32_t ParseProfileInteger(std::string_view text, bool* has_digits = nullptr);
+
 // Case-blind form of a section or key name.
 std::string FoldName(std::string_view name);
 // Blanks as the profile calls trim them.

@@ -140,36 +140,6 @@ std::string_view DefaultValue(const char* default_value) {
   return text;
 }
 
-// Parses as the system's string-to-integer routine does: leading blanks, one
-// sign, a 0x / 0o / 0b base prefix, digits up to the first that does not
-// belong; the value wraps at 32 bits.
-uint32_t ParseProfileInteger(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ') ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  uint32_t base = 10;
-  if (i + 1 < text.size() && text[i] == '0') {
-    const char marker = text[i + 1];
-    if (marker == 'x' || marker == 'X') base = 16;
-    if (marker == 'o' || marker == 'O') base = 8;
-    if (marker == 'b' || marker == 'B') base = 2;
-    if (base != 10) i += 2;
-  }
-  uint32_t value = 0;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    uint32_t digit;
-    if (c >= '0' && c <= '9') digit = static_cast<uint32_t>(c - '0');
-    else if (c >= 'a' && c <= 'f') digit = static_cast<uint32_t>(c - 'a' + 10);
-    else if (c >= 'A' && c <= 'F') digit = static_cast<uint32_t>(c - 'A' + 10);
-    else break;
-    if (digit >= base) break;
-    value = value * base + digit;
-  }
-  return negative ? 0u - value : value;
-}
-
 // The entries of a section as a section read gives them: "name=value" or a
 // bare "name", blank lines and comments left out.
 std::vector<std::string> SectionLines(const ProfileSection& section) {
