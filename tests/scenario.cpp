@@ -207,9 +207,21 @@ class HostScenario : public DriveScenario {
   int Run(const std::string& command_line, const std::vector<std::string>& answers) override {
     std::string joined;
     for (const std::string& answer : answers) joined += (joined.empty() ? "" : ",") + answer;
+    std::string environment;
+    for (const auto& [name, value] : run_environment_) environment += " " + name + "=" + Quoted(value);
     return Shell("cd / && VELSETUP_MACHINE=" + Quoted(machine_) + " VELSETUP_ANSWERS=" +
-                 Quoted(joined) + " timeout 120 " + Quoted(binary_) + QuotedWords(command_line) +
-                 " </dev/null >/dev/null 2>&1");
+                 Quoted(joined) + environment + " timeout 120 " + Quoted(binary_) +
+                 QuotedWords(command_line) + " </dev/null >/dev/null 2>&1");
+  }
+  std::string ProfileValue(const std::string& windows_path, const std::string& section,
+                           const std::string& key) override {
+    std::string error;
+    auto machine = host::HostPlatform::Open(machine_, binary_, &error);
+    if (!machine) return "no machine: " + error;
+    char buffer[512];
+    const uint32_t length = machine->platform().profile->GetPrivateProfileStringA(
+        section.c_str(), key.c_str(), "", buffer, sizeof buffer, windows_path.c_str());
+    return std::string(buffer, length);
   }
   std::string Events() const override { return ReadHostFile(machine_ + "/events.jsonl"); }
   void SetAttributes(const std::string& windows_path, uint32_t attributes) override {
@@ -309,6 +321,9 @@ class WineScenario : public DriveScenario {
                  " -w; exit $status");
   }
   std::string Events() const override { return ""; }
+  std::string ProfileValue(const std::string&, const std::string&, const std::string&) override {
+    return "";
+  }
   void WriteMarkerProgram(const std::string& windows_path) override {
     WriteHostFile(HostPathOf(windows_path), ReadHostFile(marker_));
   }

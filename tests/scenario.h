@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -81,6 +82,18 @@ class Scenario {
   // boxes and restarts leave no record.
   virtual std::string Events() const = 0;
 
+  // An environment variable for the runs that follow; an empty value drops
+  // it. Host build only: it carries the simulated machine's fault settings.
+  void SetRunEnvironment(const std::string& name, const std::string& value) {
+    if (value.empty()) run_environment_.erase(name);
+    else run_environment_[name] = value;
+  }
+
+  // A value of an INI file on C: as a fresh start of the machine's profile
+  // calls reads it (host build; empty on Wine).
+  virtual std::string ProfileValue(const std::string& windows_path, const std::string& section,
+                                   const std::string& key) = 0;
+
   // The host file behind a Windows path of the machine's C: drive.
   std::string HostPath(const std::string& windows_path) const { return HostPathOf(windows_path); }
 
@@ -90,6 +103,8 @@ class Scenario {
  protected:
   Scenario(Build build, Os os) : build_(build), os_(os) {}
   virtual std::string HostPathOf(const std::string& windows_path) const = 0;
+
+  std::map<std::string, std::string> run_environment_;
 
  private:
   Build build_;

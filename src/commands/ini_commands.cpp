@@ -216,6 +216,13 @@ uint32_t Cmd28_AppendINIFile() {
     Files().DeleteFileA(temp.c_str());
     return kMissing;
   }
+  // The new script already says this command is done, as the loop says it
+  // next: a process killed between the replacement and that store would
+  // otherwise append the file a second time when the run resumes. The loop's
+  // store then finds the value there and changes nothing.
+  WriteProfileString(temp, script_key::kCommands, script_key::kCurrentCmd,
+                     std::to_string(run.current_cmd_index + 1).c_str());
+  FlushProfile(temp);
   if (!ReplaceScript(temp)) return kMissing;
   WriteLog(" ", Format("renaming %s to %s", temp.c_str(), script.c_str()));
   return 0;

@@ -100,6 +100,7 @@ int RunScript() {
   // A start that finds a switch pending (a branch, then a restart before the
   // section ended) expands the new section at the stored index, where the
   // loop will resume, so that its first command is the next one to run.
+  CompleteInterruptedStart();
   run.current_cmd_index = ReadScriptInt(script_key::kCommands, script_key::kCurrentCmd, 0);
   if (InitCommandSection() == SectionStart::kFailed) {
     WriteLog("ERROR - ", "Cannot initialize commands section");

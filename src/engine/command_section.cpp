@@ -1,5 +1,6 @@
 #include "engine/command_section.h"
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -39,7 +40,62 @@ void WriteSlot(int32_t slot, const std::string& line) {
   }
 }
 
+// A section start writes a dozen keys or a few hundred, and a process killed
+// among them leaves slots of the old section behind the new one's first
+// lines, which a resume would run as if they were the new section's. So the
+// start is announced first, in a file beside the script: "slot,section". A
+// start that finds the announcement redoes the writes it names, which are
+// the same values again wherever they were already made, and removes it. The
+// file never outlives a finished start, so an uninterrupted run leaves the
+// script's bytes as they would be without it.
+std::string StartRecordPath() { return Run().script_path + ".start"; }
+
+void AnnounceStart(int32_t first_slot, const std::string& section) {
+  Files().AppendText(StartRecordPath().c_str(),
+                     std::to_string(first_slot) + "," + section + "\n");
+}
+
+void EndStart() { Files().DeleteFileA(StartRecordPath().c_str()); }
+
+void ExpandLines(const std::string& block, int32_t first_slot) {
+  int32_t slot = first_slot;
+  for (std::string_view raw : BlockLines(block)) {
+    const std::string line = StripCommentsAndEtc(raw);
+    if (line.empty()) continue;
+    WriteSlot(slot++, line);
+  }
+}
+
 }  // namespace
+
+void CompleteInterruptedStart() {
+  std::string record;
+  if (!Files().ReadWholeFile(StartRecordPath().c_str(), &record)) return;
+  // Its text is written in one piece; a file without its line end was cut
+  // before it, when nothing of the start had been written.
+  const size_t end = record.find('\n');
+  const size_t comma = record.find(',');
+  if (end != std::string::npos && comma < end) {
+    const int32_t first_slot =
+        static_cast<int32_t>(std::strtol(record.substr(0, comma).c_str(), nullptr, 10));
+    std::string section = record.substr(comma + 1, end - comma - 1);
+    if (!section.empty() && section.back() == '\r') section.pop_back();
+    // The start's first write names the section; before it nothing was
+    // changed, and a fresh copy of the script does not name it either.
+    const std::string current =
+        ReadScriptString(script_key::kState, script_key::kCurrentSection, "", capacity::kSectionName);
+    if (current == section) {
+      WriteLog("InitCommandSection()",
+               Format(" completing the start of [%s] that was cut short", section.c_str()));
+      WriteScriptString(script_key::kState, script_key::kNextSection, "");
+      if (std::optional<std::string> block = ReadSection(section, Run().script_path)) {
+        ExpandLines(*block, first_slot);
+      }
+      FlushScript();
+    }
+  }
+  EndStart();
+}
 
 SectionStart InitCommandSection() {
   RunState& run = Run();
@@ -55,6 +111,7 @@ SectionStart InitCommandSection() {
   int32_t first_slot = run.current_cmd_index;
   if (current == script_key::kAbsentMarker) {
     run.current_section_name = script_key::kCommandsList;
+    AnnounceStart(0, script_key::kCommandsList);
     WriteScriptString(script_key::kState, script_key::kCurrentSection, script_key::kCommandsList);
     WriteScriptString(script_key::kState, script_key::kNextSection, "");
     block = ReadSection(script_key::kCommandsList, run.script_path);
@@ -71,6 +128,7 @@ SectionStart InitCommandSection() {
     return SectionStart::kContinued;
   } else {
     block = ReadSection(next, run.script_path);
+    AnnounceStart(first_slot, next);
     WriteScriptString(script_key::kState, script_key::kCurrentSection, next.c_str());
     WriteScriptString(script_key::kState, script_key::kNextSection, "");
     WriteLog("InitCommandSection()", Format(" starting from [%s]", next.c_str()));
@@ -80,18 +138,15 @@ SectionStart InitCommandSection() {
       ReadScriptString(script_key::kState, script_key::kCurrentSection, "", capacity::kSectionName);
   WriteLog("**", Format("  Starting section >%s<", run.current_section_name.c_str()));
   if (!block) {
+    EndStart();
     WriteLog("ERROR-=-", Format("section [%s] is empty..cannot initialize",
                                 run.current_section_name.c_str()));
     return SectionStart::kFailed;
   }
 
-  int32_t slot = first_slot;
-  for (std::string_view raw : BlockLines(*block)) {
-    const std::string line = StripCommentsAndEtc(raw);
-    if (line.empty()) continue;
-    WriteSlot(slot++, line);
-  }
+  ExpandLines(*block, first_slot);
   FlushScript();
+  EndStart();
   WriteLog("InitCommandSection()", " initializtion complete.");
   return SectionStart::kStarted;
 }

@@ -14,4 +14,8 @@ enum class SectionStart {
 // otherwise continues the current section.
 SectionStart InitCommandSection();
 
+// Finishes a section start that a killed process left half written, before
+// a start of the tool reads its run state.
+void CompleteInterruptedStart();
+
 }  // namespace velsetup

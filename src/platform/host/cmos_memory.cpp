@@ -8,6 +8,7 @@
 
 #include "platform/host/durable_file.h"
 #include "platform/host/errno_mapping.h"
+#include "platform/host/fault_injection.h"
 
 namespace velsetup::host {
 
@@ -54,6 +55,7 @@ uint32_t CmosMemory::Write(uint32_t index, uint8_t value) {
     error_number = errno;
   }
   ::close(fd);
+  if (error_number == 0) fault::Wrote();
   return error_number == 0 ? 0 : Win32ErrorFromErrno(error_number);
 }
 

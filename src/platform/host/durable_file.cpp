@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "platform/host/errno_mapping.h"
+#include "platform/host/fault_injection.h"
 
 namespace velsetup::host {
 
@@ -51,6 +52,7 @@ uint32_t ReplaceFileDurably(const std::string& path, const std::string& bytes) {
     ::fsync(directory);
     ::close(directory);
   }
+  fault::Wrote();
   return 0;
 }
 

@@ -74,7 +74,13 @@ HostPlatform::HostPlatform(std::string machine_dir, MachineConfig config,
                  ProgramSearchDirs(config_, ModulePathOf(config_, paths_, host_binary_path))),
       services_(config_, registry_, paths_, last_error_,
                 JoinHostPath(machine_dir_, "services.running")),
-      devices_(config_, paths_, last_error_, services_, JoinHostPath(machine_dir_, "cmos.bin")) {}
+      devices_(config_, paths_, last_error_, services_, JoinHostPath(machine_dir_, "cmos.bin")) {
+  if (fault::Configured()) {
+    faulty_profile_ = std::make_unique<FaultyProfile>(profile_, last_error_);
+    faulty_files_ = std::make_unique<FaultyFiles>(files_, last_error_);
+    faulty_registry_ = std::make_unique<FaultyRegistry>(registry_);
+  }
+}
 
 std::unique_ptr<HostPlatform> HostPlatform::Open(const std::string& machine_dir,
                                                  const std::string& host_binary_path,

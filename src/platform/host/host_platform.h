@@ -8,6 +8,7 @@
 
 #include "platform/host/dos_attributes.h"
 #include "platform/host/events.h"
+#include "platform/host/fault_injection.h"
 #include "platform/host/host_devices.h"
 #include "platform/host/host_files.h"
 #include "platform/host/host_processes.h"
@@ -39,7 +40,13 @@ class HostPlatform {
   // VELSETUP_MACHINE, else $HOME/.velsetup/machine.
   static std::string DefaultMachineDir();
 
+  // With faults asked for (see fault_injection.h) the profile, file and
+  // registry calls go through the seams that inject them.
   Platform platform() {
+    if (faulty_files_ != nullptr) {
+      return Platform{faulty_profile_.get(),  faulty_files_.get(), &system_,   &ui_,
+                      faulty_registry_.get(), &processes_,         &devices_, &services_};
+    }
     return Platform{&profile_,  &files_,     &system_,  &ui_,
                     &registry_, &processes_, &devices_, &services_};
   }
@@ -72,6 +79,9 @@ class HostPlatform {
   HostProcesses processes_;
   HostServices services_;
   HostDevices devices_;
+  std::unique_ptr<FaultyProfile> faulty_profile_;
+  std::unique_ptr<FaultyFiles> faulty_files_;
+  std::unique_ptr<FaultyRegistry> faulty_registry_;
 };
 
 }  // namespace velsetup::host

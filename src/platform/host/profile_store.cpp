@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/host/errno_mapping.h"
+#include "platform/host/fault_injection.h"
 #include "platform/host/file_locks.h"
 #include "platform/host/profile_document.h"
 #include "platform/platform.h"
@@ -74,6 +75,8 @@ struct CachedFile {
   // that stores its progress after every command does not open and close
   // the working copy each time. Not open when the file cannot be written.
   OpenFile writable;
+  // The journal of shrinks, opened at the first one.
+  OpenFile journal;
 };
 
 // GetPrivateProfileIntA reads the value into a buffer of this many characters.
@@ -192,10 +195,76 @@ bool WriteAll(int fd, const std::string& bytes, uint64_t offset) {
   return true;
 }
 
+// A file that shrinks is written in two steps, its new tail and then the
+// truncation, and a process killed between them would leave the old file's
+// last bytes behind the new end. So the two steps are first recorded beside
+// it, in "<file>:journal" (the ":" keeps it out of the tool's reach), in one
+// write: the file they apply to, its size before, the offset, the new size
+// and the tail. Whoever opens the file next finds a record still marked
+// valid and finishes the steps, which give the same bytes however far they
+// had come. The journal is kept open and reused, so a shrink costs no new
+// file; it is removed with the store.
+constexpr char kJournalMagic[8] = {'V', 'S', 'J', 'O', 'U', 'R', '1', '\0'};
+
+struct JournalHeader {
+  char magic[8];
+  uint64_t device, inode, size_before, offset, size_after, tail_size;
+};
+
+std::string JournalPath(const std::string& host_path) { return host_path + ":journal"; }
+
+bool ReadAll(int fd, char* data, size_t size, uint64_t offset) {
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t count = ::pread(fd, data + done, size - done, static_cast<off_t>(offset + done));
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) return false;
+    done += static_cast<size_t>(count);
+  }
+  return true;
+}
+
+// Finishes a shrink that the journal beside `host_path` records for the file
+// there now, and removes the journal.
+void FinishJournaledShrink(const std::string& host_path) {
+  const std::string journal_path = JournalPath(host_path);
+  OpenFile journal(::open(journal_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+  if (journal.get() < 0) return;
+  JournalHeader header;
+  struct stat info;
+  if (ReadAll(journal.get(), reinterpret_cast<char*>(&header), sizeof header, 0) &&
+      std::memcmp(header.magic, kJournalMagic, sizeof kJournalMagic) == 0 &&
+      ::stat(host_path.c_str(), &info) == 0 && header.device == info.st_dev &&
+      header.inode == info.st_ino &&
+      (static_cast<uint64_t>(info.st_size) == header.size_before ||
+       static_cast<uint64_t>(info.st_size) == header.size_after)) {
+    std::string tail(header.tail_size, '\0');
+    OpenFile file(::open(host_path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+    if (file.get() >= 0 && ReadAll(journal.get(), &tail[0], tail.size(), sizeof header) &&
+        WriteAll(file.get(), tail, header.offset)) {
+      if (::ftruncate(file.get(), static_cast<off_t>(header.size_after)) != 0) {
+        // Left for the next reader, which will find the record again.
+        return;
+      }
+    }
+  }
+  ::unlink(journal_path.c_str());
+}
+
 }  // namespace
 
 struct ProfileStore::Impl {
   std::unordered_map<std::string, CachedFile> cache;
+
+  ~Impl() { DropAll(); }
+
+  // Forgets every parsed file; their journals, all finished, go with them.
+  void DropAll() {
+    for (auto& [path, file] : cache) {
+      if (file.journal.get() >= 0) ::unlink(JournalPath(path).c_str());
+    }
+    cache.clear();
+  }
 
   // The parsed file, or null with `*error` set: 2 for a missing file.
   CachedFile* Load(const std::string& host_path, uint32_t* error) {
@@ -216,11 +285,12 @@ struct ProfileStore::Impl {
 
     std::string bytes;
     OpenFile writable;
+    if (found == cache.end()) FinishJournaledShrink(host_path);
     if (!ReadWhole(host_path, &bytes, &writable, error)) {
       cache.erase(host_path);
       return nullptr;
     }
-    if (cache.size() >= kCacheLimit) cache.clear();
+    if (cache.size() >= kCacheLimit) DropAll();
     CachedFile& file = cache[host_path];
     file.identity = identity;
     file.document = ProfileDocument::Parse(bytes);
@@ -271,7 +341,10 @@ struct ProfileStore::Impl {
   }
 
   // Applies `edit` to the file on disk: only the bytes from its offset on are
-  // written, so a run that moves one counter rewrites one line.
+  // written, so a run that moves one counter rewrites one line. A process
+  // killed at any moment leaves the old file or the new one: a line of the
+  // same length is one write, a longer one writes the new tail over the old
+  // in one go, and a file that shrinks goes through its journal (above).
   bool Commit(const std::string& host_path, CachedFile& file, const ProfileEdit& edit,
               bool create, uint32_t* error) {
     if (!edit.changed && !create) return true;
@@ -280,13 +353,29 @@ struct ProfileStore::Impl {
           ::open(host_path.c_str(), O_WRONLY | O_CLOEXEC | (create ? O_CREAT : 0), 0666));
     }
     const int fd = file.writable.get();
+    const bool shrinks = edit.changed && !edit.in_place && !create &&
+                         file.document.size() < static_cast<uint64_t>(file.identity.size);
     bool ok = fd >= 0;
     if (ok && edit.changed) {
       if (edit.in_place) {
         ok = WriteAll(fd, edit.replacement, edit.offset);
+        if (ok) fault::Wrote();
       } else {
-        ok = WriteAll(fd, file.document.BytesFrom(edit.offset), edit.offset) &&
-             ::ftruncate(fd, static_cast<off_t>(file.document.size())) == 0;
+        const std::string tail = file.document.BytesFrom(edit.offset);
+        // Without a journal (none can be made there) the shrink goes on
+        // unguarded rather than failing.
+        const bool journaled = shrinks && Journal(host_path, file, edit.offset, tail);
+        ok = WriteAll(fd, tail, edit.offset);
+        if (ok) fault::Wrote();
+        if (ok && shrinks) {
+          ok = ::ftruncate(fd, static_cast<off_t>(file.document.size())) == 0;
+          if (ok) fault::Wrote();
+        }
+        // The record is done with; a reader that finds it still valid
+        // finishes what is finished already.
+        if (ok && journaled) {
+          ok = WriteAll(file.journal.get(), std::string(sizeof kJournalMagic, '\0'), 0);
+        }
       }
     }
     struct stat info;
@@ -299,6 +388,29 @@ struct ProfileStore::Impl {
       return false;
     }
     file.identity = FileIdentity::Of(info);
+    return true;
+  }
+
+  // Records the two steps of a shrink in the file's journal, in one write.
+  bool Journal(const std::string& host_path, CachedFile& file, uint64_t offset,
+               const std::string& tail) {
+    if (file.journal.get() < 0) {
+      file.journal = OpenFile(::open(JournalPath(host_path).c_str(),
+                                     O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0600));
+      if (file.journal.get() < 0) return false;
+    }
+    JournalHeader header;
+    std::memcpy(header.magic, kJournalMagic, sizeof kJournalMagic);
+    header.device = file.identity.device;
+    header.inode = file.identity.inode;
+    header.size_before = static_cast<uint64_t>(file.identity.size);
+    header.offset = offset;
+    header.size_after = file.document.size();
+    header.tail_size = tail.size();
+    std::string record(reinterpret_cast<const char*>(&header), sizeof header);
+    record += tail;
+    if (!WriteAll(file.journal.get(), record, 0)) return false;
+    fault::Wrote();
     return true;
   }
 
@@ -322,7 +434,7 @@ struct ProfileStore::Impl {
 ProfileStore::ProfileStore() : impl_(new Impl) {}
 ProfileStore::~ProfileStore() = default;
 
-void ProfileStore::Forget() { impl_->cache.clear(); }
+void ProfileStore::Forget() { impl_->DropAll(); }
 
 bool ProfileStore::IsLockedByOther(const std::string& host_path) {
   return impl_->IsLockedByOther(host_path);
