@@ -24,7 +24,7 @@ for target in "${targets[@]}"; do
   echo "== $target: ${seconds}s"
   if ! (cd build/fuzz && ./"${target}_fuzz" -max_total_time="$seconds" -timeout=10 \
           -rss_limit_mb=2048 -print_final_stats=1 "corpus/$target" "../../fuzz/corpus/$target" \
-          2>&1 | grep -E "^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss|==[0-9]+==ERROR|SUMMARY|artifact_prefix|Test unit written)" ); then
+          2>&1 | grep -E "^(#[0-9]+[[:space:]]+(INITED|DONE)|stat::number_of_executed_units|stat::peak_rss|==[0-9]+==ERROR|SUMMARY|artifact_prefix|Test unit written)" ); then
     :
   fi
   if ls build/fuzz/crash-* build/fuzz/leak-* build/fuzz/timeout-* >/dev/null 2>&1; then
