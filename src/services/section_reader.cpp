@@ -38,11 +38,21 @@ std::optional<std::string> ReadSection(const std::string& section, const std::st
       const uint32_t next = size * 2;
       if (next > kWin9xLimit && (IsWin98() || IsWin95())) {
         WarnTooLarge();
-        // The cut block of the last read: the call ends it in two zeros;
-        // make sure of it, since every reader walks to the empty line.
-        buffer.resize(count < size - 1 ? count + 1 : size - 1);
-        buffer.back() = '\0';
+        // The cut block of the last read. The cut falls wherever the buffer
+        // ended, often inside a line, and a line cut short is another line:
+        // "C:\old.txt.bak" would delete C:\old.txt. So the block ends after
+        // its last whole line; the line the cut falls into (even one that
+        // happens to end right at the cut) is left out with the rest. The
+        // block still ends in two zeros, since every reader walks to the
+        // empty line.
+        size_t end = count < size - 2 ? count : size - 2;
+        if (end > 0 && buffer[end - 1] != '\0') {
+          const size_t last_zero = buffer.rfind('\0', end - 1);
+          end = last_zero == std::string::npos ? 0 : last_zero + 1;
+        }
+        buffer.resize(end);
         buffer.push_back('\0');
+        if (end == 0) buffer.push_back('\0');
         return buffer;
       }
       size = next;

@@ -13,7 +13,8 @@ namespace velsetup {
 // The section's block (its bytes up to and including the final two zeros),
 // or nothing when the section is missing or has no line. The buffer grows
 // by doubling from 260 bytes; on Windows 95 and 98 it stops before passing
-// 32,768 bytes, and a section larger than that comes back cut, still ending
+// 32,768 bytes, and a section larger than that comes back cut after its
+// last whole line (the line the cut falls into is left out), still ending
 // in two zeros.
 std::optional<std::string> ReadSection(const std::string& section, const std::string& file);
 
