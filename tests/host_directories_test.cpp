@@ -94,6 +94,28 @@ TEST_F(HostDirectoriesTest, ListingsShowAttributesAndHideTheSimulation) {
                       {".", 0x10}, {"..", 0x10}, {"ro.txt", 0x3}, {"sub", 0x10}}));
 }
 
+TEST_F(HostDirectoriesTest, ListingsReadTheSidecarsBesideTheirEntries) {
+  // Files without the extended attribute: one speaks through its sidecar,
+  // one has none and reports the default; a sidecar of a file that is gone
+  // speaks for nothing.
+  WriteHostFile(C("dir/side.txt"), "");
+  WriteHostFile(C("dir/side.txt:DOSATTRIB"), "0x2");
+  WriteHostFile(C("dir/plain.txt"), "");
+  WriteHostFile(C("dir/gone.txt:DOSATTRIB"), "0x1");
+  ASSERT_EQ(::mkdir(C("dir/sub").c_str(), 0755), 0);
+  WriteHostFile(C("dir/sub:DOSATTRIB"), "0x4");
+  FindData data;
+  FindHandle search = files_.FindFirstFileA("C:\\dir\\*", &data);
+  ASSERT_NE(search, kInvalidFind);
+  std::vector<std::pair<std::string, uint32_t>> seen;
+  do seen.emplace_back(data.file_name, data.attributes);
+  while (files_.FindNextFileA(search, &data));
+  files_.FindClose(search);
+  EXPECT_EQ(seen, (std::vector<std::pair<std::string, uint32_t>>{
+                      {".", 0x10}, {"..", 0x10}, {"plain.txt", 0x20}, {"side.txt", 0x2},
+                      {"sub", 0x14}}));
+}
+
 TEST_F(HostDirectoriesTest, EntriesDeletedDuringASearchDoNotDisturbIt) {
   for (const char* name : {"1", "2", "3"}) WriteHostFile(C(std::string("dir/") + name), "");
   FindData data;

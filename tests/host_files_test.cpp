@@ -93,6 +93,10 @@ TEST_F(HostFilesTest, CopyCarriesContentTimeAndAttributes) {
   EXPECT_EQ(info.st_mtim.tv_sec, 1000000000);
   ASSERT_TRUE(files_.CopyFileA("C:\\src.txt", "C:\\new.txt", true));
   EXPECT_EQ(ReadHostFile(C("new.txt")), "content");
+  // Neither way of giving the copy its name (a rename that may replace, a
+  // link that may not) leaves the temporary name behind.
+  ASSERT_TRUE(files_.CopyFileA("C:\\src.txt", "C:\\other.txt", false)) << Error();
+  EXPECT_EQ(LeftoverFiles(), 0);
 }
 
 TEST_F(HostFilesTest, AFailedCopyLeavesTheDestinationAsItWas) {

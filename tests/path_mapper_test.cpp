@@ -106,6 +106,18 @@ TEST_F(PathMapperTest, ReportsMissingDirectoriesAndUnmappedDrives) {
   EXPECT_EQ(error, win32_error::kPathNotFound);
 }
 
+TEST_F(PathMapperTest, ADriveWhoseDirectoryIsMissingHasNoPaths) {
+  // Mapped, but its directory is absent or a file: every path on it fails
+  // as a missing directory, not as a missing last component.
+  WriteHostFile(dir_ / "drive_f", "a file");
+  PathMapper mapper({{'E', dir_ / "absent"}, {'F', dir_ / "drive_f"}}, Full("C:\\"));
+  for (const char* path : {"E:\\file.txt", "E:\\dir\\file.txt", "F:\\file.txt"}) {
+    uint32_t error = 0;
+    EXPECT_EQ(Host(mapper, path, &error), "") << path;
+    EXPECT_EQ(error, win32_error::kPathNotFound) << path;
+  }
+}
+
 TEST_F(PathMapperTest, RelativePathsStartAtTheMachinesCurrentDirectory) {
   PathMapper mapper = Mapper("C:\\WINNT");
   EXPECT_EQ(Host(mapper, "SYSTEM32\\kernel32.dll"), dir_ / "drive_c/WINNT/system32/Kernel32.DLL");

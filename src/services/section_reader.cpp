@@ -18,6 +18,9 @@ void WarnTooLarge() { WriteLog("WARINING", "-=-Section Size is to large for Win9
 // Reads the section into `buffer` of `size` bytes; the count the call gives.
 uint32_t ReadInto(std::string* buffer, uint32_t size, const std::string& section,
                   const std::string& file) {
+  // The smaller buffer of the last round goes first: a large section would
+  // otherwise hold both at once.
+  std::string().swap(*buffer);
   buffer->assign(size, '\0');
   return Profile().GetPrivateProfileSectionA(section.c_str(), &(*buffer)[0], size, file.c_str());
 }

@@ -47,6 +47,13 @@ std::optional<std::string> CaseBlindLookup::Find(const std::string& directory,
     listings_.erase(cached);
   }
 
+  // A directory changed within the window keeps no listing whatever the
+  // reading finds, so it needs no second look afterwards: a tree being
+  // filled file by file is in that state all along.
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  const bool may_keep = before.st_ctim.tv_sec + kRacyWindowSeconds < now.tv_sec;
+
   DIR* handle = ::opendir(directory.c_str());
   if (handle == nullptr) return std::nullopt;
   Listing listing;
@@ -63,13 +70,10 @@ std::optional<std::string> CaseBlindLookup::Find(const std::string& directory,
   if (entry != listing.by_folded_name.end()) found = entry->second;
 
   // Kept only when the directory did not change while it was read and its
-  // last change lies safely in the past.
+  // last change lay safely in the past before the reading began.
   struct stat after;
-  timespec now{};
-  ::clock_gettime(CLOCK_REALTIME, &now);
-  if (::stat(directory.c_str(), &after) == 0 && after.st_ino == before.st_ino &&
-      SameTime(after.st_mtim, before.st_mtim) && SameTime(after.st_ctim, before.st_ctim) &&
-      after.st_ctim.tv_sec + kRacyWindowSeconds < now.tv_sec) {
+  if (may_keep && ::stat(directory.c_str(), &after) == 0 && after.st_ino == before.st_ino &&
+      SameTime(after.st_mtim, before.st_mtim) && SameTime(after.st_ctim, before.st_ctim)) {
     if (listings_.size() >= kMaxListings) listings_.clear();
     listing.device = after.st_dev;
     listing.inode = after.st_ino;

@@ -121,20 +121,47 @@ bool DosAttributes::IsSimulationFile(const std::string& host_name) {
   return host_name.find(':') != std::string::npos;
 }
 
-uint32_t DosAttributes::Stored(const std::string& host_path, bool is_directory) {
+bool DosAttributes::IsSidecarName(const std::string& host_name, std::string* owner) {
+  constexpr size_t kSuffix = sizeof kSidecarSuffix - 1;
+  if (host_name.size() <= kSuffix ||
+      host_name.compare(host_name.size() - kSuffix, kSuffix, kSidecarSuffix) != 0) {
+    return false;
+  }
+  owner->assign(host_name, 0, host_name.size() - kSuffix);
+  return true;
+}
+
+uint32_t DosAttributes::Stored(const std::string& host_path, bool is_directory,
+                               bool may_have_sidecar) {
   std::string value;
   bool unsupported = !use_xattrs_;
   const bool found = (use_xattrs_ && ReadXattr(host_path, &value, &unsupported)) ||
-                     ReadSidecar(host_path, &value);
+                     (may_have_sidecar && ReadSidecar(host_path, &value));
   uint32_t bits = 0;
   if (found && ParseDosAttributes(value, &bits)) return bits & kStoredAttributes;
   return is_directory ? 0 : file_attribute::kArchive;
 }
 
-uint32_t DosAttributes::Reported(const std::string& host_path, bool is_directory) {
-  const uint32_t bits = Stored(host_path, is_directory);
+uint32_t DosAttributes::Stored(const std::string& host_path, bool is_directory) {
+  return Stored(host_path, is_directory, true);
+}
+
+namespace {
+
+uint32_t AsReported(uint32_t bits, bool is_directory) {
   if (is_directory) return bits | file_attribute::kDirectory;
   return bits == 0 ? file_attribute::kNormal : bits;
+}
+
+}  // namespace
+
+uint32_t DosAttributes::Reported(const std::string& host_path, bool is_directory) {
+  return AsReported(Stored(host_path, is_directory, true), is_directory);
+}
+
+uint32_t DosAttributes::ReportedListed(const std::string& host_path, bool is_directory,
+                                       bool sidecar_listed) {
+  return AsReported(Stored(host_path, is_directory, sidecar_listed), is_directory);
 }
 
 bool DosAttributes::IsReadOnly(const std::string& host_path) {

@@ -36,6 +36,11 @@ class DosAttributes {
   uint32_t Reported(const std::string& host_path, bool is_directory);
   // The stored bits, or the default (archive for a file, none for a directory).
   uint32_t Stored(const std::string& host_path, bool is_directory);
+  // Reported, for an entry of a directory listing just read: `sidecar_listed`
+  // tells whether the listing holds the entry's sidecar, so that a sidecar
+  // the listing lacks is not opened (a listing of a large tree would
+  // otherwise try one open per entry in vain).
+  uint32_t ReportedListed(const std::string& host_path, bool is_directory, bool sidecar_listed);
   bool IsReadOnly(const std::string& host_path);
 
   // Stores `bits & kStoredAttributes`. Returns 0 or a Win32 error.
@@ -48,10 +53,14 @@ class DosAttributes {
   void Forget(const std::string& host_path);
 
   static std::string SidecarOf(const std::string& host_path);
+  // The name of the file a sidecar speaks for, when `host_name` is one.
+  static bool IsSidecarName(const std::string& host_name, std::string* owner);
   // Names of the simulation's own files, which the tool must never see.
   static bool IsSimulationFile(const std::string& host_name);
 
  private:
+  uint32_t Stored(const std::string& host_path, bool is_directory, bool may_have_sidecar);
+
   bool use_xattrs_;
 };
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <unordered_set>
 
 #include "platform/host/dos_wildcard.h"
 #include "platform/host/errno_mapping.h"
@@ -83,6 +84,12 @@ std::vector<FindData> HostFiles::ListDirectory(const ResolvedPath& directory) {
   }
   std::vector<std::string> names;
   ReadHostDirectory(directory.host_path, &names);
+  // The entries whose sidecar the listing shows; no other has one to open.
+  std::unordered_set<std::string> with_sidecar;
+  std::string owner;
+  for (const std::string& name : names) {
+    if (DosAttributes::IsSidecarName(name, &owner)) with_sidecar.insert(owner);
+  }
   std::vector<FindData> found;
   for (const std::string& name : names) {
     if (DosAttributes::IsSimulationFile(name) || !IsWindowsName(name)) continue;
@@ -92,7 +99,8 @@ std::vector<FindData> HostFiles::ListDirectory(const ResolvedPath& directory) {
     FindData data;
     data.file_name = name;
     const bool is_directory = S_ISDIR(info.st_mode);
-    data.attributes = attributes_.Reported(host_path, is_directory);
+    data.attributes =
+        attributes_.ReportedListed(host_path, is_directory, with_sidecar.count(name) != 0);
     data.size = is_directory ? 0 : static_cast<uint64_t>(info.st_size);
     found.push_back(std::move(data));
   }

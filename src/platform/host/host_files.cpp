@@ -193,7 +193,9 @@ uint32_t HostFiles::CopyContents(const ResolvedPath& source, const ResolvedPath&
                                       : ::rename(temporary.c_str(), destination.host_path.c_str());
     if (placed != 0) error_number = errno;
   }
-  ::unlink(temporary.c_str());  // after link() the copy lives on under its name
+  // After link() the copy lives on under its name as well; after a rename
+  // the temporary name is gone already.
+  if (fail_if_exists || error_number != 0) ::unlink(temporary.c_str());
   if (error_number != 0) return Win32ErrorFromErrno(error_number);
 
   if (bits_stored) {

@@ -96,37 +96,68 @@ uint32_t CopyString(std::string_view text, char* buffer, uint32_t size) {
   return static_cast<uint32_t>(count);
 }
 
-// Copies a list of zero-terminated items with the list's own terminator. A
-// list that does not fit with room to spare is cut after `size - 2`
-// characters, wherever that falls, and ends in two zeros; the call then
-// returns `size - 2`, as Windows NT does (so a list that fits exactly is
-// reported as cut too).
+// Writes a list of zero-terminated items with the list's own terminator,
+// item by item, so that a caller need not build the list first. A list that
+// does not fit with room to spare is cut after `size - 2` characters,
+// wherever that falls, and ends in two zeros; the call then returns
+// `size - 2`, as Windows NT does (so a list that fits exactly is reported as
+// cut too).
+class ListWriter {
+ public:
+  ListWriter(char* buffer, uint32_t size)
+      : buffer_(buffer), size_(size), limit_(size >= 2 ? size - 2 : 0) {}
+
+  // One item, the concatenation of the parts. False once the list is cut:
+  // what follows cannot change what is written.
+  bool Add(std::string_view first, std::string_view second = {},
+           std::string_view third = {}) {
+    has_items_ = true;
+    if (size_ < 2 || written_ >= limit_) return Cut();
+    for (std::string_view part : {first, second, third}) {
+      const uint64_t room = limit_ - written_;
+      const uint64_t count = part.size() < room ? part.size() : room;
+      if (count > 0) std::memcpy(buffer_ + written_, part.data(), count);
+      written_ += count;
+      if (count < part.size()) return Cut();
+    }
+    if (written_ >= limit_) return Cut();
+    buffer_[written_++] = '\0';
+    return true;
+  }
+
+  // Terminates the list; the characters written before its final zero.
+  uint32_t Finish() {
+    if (size_ == 0) return 0;
+    if (size_ == 1 || !has_items_) {
+      buffer_[0] = '\0';
+      if (size_ > 1) buffer_[1] = '\0';
+      return 0;
+    }
+    buffer_[written_] = '\0';
+    if (cut_) buffer_[written_ + 1] = '\0';
+    return static_cast<uint32_t>(written_);
+  }
+
+ private:
+  bool Cut() {
+    cut_ = true;
+    return false;
+  }
+
+  char* buffer_;
+  uint32_t size_;
+  uint64_t limit_;
+  uint64_t written_ = 0;
+  bool has_items_ = false;
+  bool cut_ = false;
+};
+
 uint32_t CopyList(const std::vector<std::string>& items, char* buffer, uint32_t size) {
-  if (size == 0) return 0;
-  if (size == 1) {
-    buffer[0] = '\0';
-    return 0;
-  }
-  uint64_t total = 0;
-  for (const std::string& item : items) total += item.size() + 1;
-  if (total == 0) {
-    buffer[0] = buffer[1] = '\0';
-    return 0;
-  }
-  const bool fits = total + 1 < size;
-  const uint64_t limit = fits ? total : size - 2;
-  uint64_t written = 0;
+  ListWriter list(buffer, size);
   for (const std::string& item : items) {
-    if (written >= limit) break;
-    const uint64_t room = limit - written;
-    const uint64_t count = item.size() < room ? item.size() : room;
-    std::memcpy(buffer + written, item.data(), count);
-    written += count;
-    if (written < limit) buffer[written++] = '\0';
+    if (!list.Add(item)) break;
   }
-  buffer[written] = '\0';
-  if (!fits) buffer[written + 1] = '\0';
-  return static_cast<uint32_t>(written);
+  return list.Finish();
 }
 
 std::string_view Unquoted(std::string_view value) {
@@ -143,21 +174,21 @@ std::string_view DefaultValue(const char* default_value) {
   return text;
 }
 
-// The entries of a section as a section read gives them: "name=value" or a
-// bare "name", blank lines and comments left out.
-std::vector<std::string> SectionLines(const ProfileSection& section) {
-  std::vector<std::string> items;
+// The entries of a section as GetPrivateProfileSectionA lists them
+// ("name=value" or a bare "name", blank lines and comments left out),
+// written straight into the caller's buffer. A reader that doubles its buffer until
+// a large section fits calls this once per size: each call handles only the
+// lines that reach its buffer.
+uint32_t CopySectionLines(const ProfileSection& section, char* buffer, uint32_t size) {
+  ListWriter list(buffer, size);
   for (size_t i = section.has_header ? 1 : 0; i < section.lines.size(); ++i) {
     const LineMeaning meaning = ReadLine(section.lines[i].text);
     if (meaning.kind != LineMeaning::kEntry) continue;
-    std::string item(meaning.name);
-    if (meaning.has_equals) {
-      item += '=';
-      item += meaning.value;
-    }
-    items.push_back(std::move(item));
+    const bool more = meaning.has_equals ? list.Add(meaning.name, "=", meaning.value)
+                                         : list.Add(meaning.name);
+    if (!more) break;
   }
-  return items;
+  return list.Finish();
 }
 
 // Key names of a section: entries with an '=' and a name.
@@ -284,6 +315,9 @@ struct ProfileStore::Impl {
     if (found != cache.end() && found->second.identity == identity) return &found->second;
 
     std::string bytes;
+    // The size of a moment ago: the text grows in place instead of doubling
+    // past it (a file that grew meanwhile only costs one more step).
+    bytes.reserve(static_cast<size_t>(info.st_size));
     OpenFile writable;
     if (found == cache.end()) FinishJournaledShrink(host_path);
     if (!ReadWhole(host_path, &bytes, &writable, error)) {
@@ -292,8 +326,11 @@ struct ProfileStore::Impl {
     }
     if (cache.size() >= kCacheLimit) DropAll();
     CachedFile& file = cache[host_path];
-    file.identity = identity;
+    // The old parse goes before the new one is made, so that a changed file
+    // is never held twice; the identity follows the parse that matches it.
+    file.document = ProfileDocument();
     file.document = ProfileDocument::Parse(bytes);
+    file.identity = identity;
     file.writable = std::move(writable);
     return &file;
   }
@@ -485,7 +522,7 @@ uint32_t ProfileStore::GetSection(const char* section, char* buffer, uint32_t si
   SetError(error, win32_error::kSuccess);
   const ProfileSection* found = file->document.FindSection(section);
   if (found == nullptr) return CopyList({}, buffer, size);
-  return CopyList(SectionLines(*found), buffer, size);
+  return CopySectionLines(*found, buffer, size);
 }
 
 bool ProfileStore::WriteString(const char* section, const char* key, const char* value,
