@@ -84,58 +84,48 @@ void Counters(benchmark::State& state, const TreeShape& shape) {
                          static_cast<double>(shape.file_bytes) / (1 << 20);
 }
 
-void BM_CopyTree_Tool(benchmark::State& state) {
+enum class Operation { kCopy, kDelete };
+
+// Times `run` on a destination prepared for `operation`, then checks that it
+// did the whole job.
+template <typename Run>
+void TimeTree(benchmark::State& state, Operation operation, Run run) {
   TreeMachine* tree = MachineFor(state.range(0), state);
   if (tree == nullptr) return;
+  const bool deleting = operation == Operation::kDelete;
   for (auto _ : state) {
     state.PauseTiming();
-    Prepare(*tree, false);
-    // SBCopyFile fills the destination but does not make it.
-    ::mkdir(tree->destination().c_str(), 0755);
+    Prepare(*tree, deleting);
     state.ResumeTiming();
-    tree->machine.Run("COPY.INI");
+    run(*tree);
   }
-  if (!Exists(tree->last_copied_file())) state.SkipWithError("the copy is incomplete");
+  if (deleting && Exists(tree->destination())) state.SkipWithError("the tree is still there");
+  if (!deleting && !Exists(tree->last_copied_file())) state.SkipWithError("the copy is incomplete");
   Counters(state, tree->shape);
+}
+
+void BM_CopyTree_Tool(benchmark::State& state) {
+  TimeTree(state, Operation::kCopy, [](TreeMachine& tree) {
+    // SBCopyFile fills the destination but does not make it; making it is
+    // the script's part and costs next to nothing.
+    ::mkdir(tree.destination().c_str(), 0755);
+    tree.machine.Run("COPY.INI");
+  });
 }
 
 void BM_CopyTree_Cp(benchmark::State& state) {
-  TreeMachine* tree = MachineFor(state.range(0), state);
-  if (tree == nullptr) return;
-  for (auto _ : state) {
-    state.PauseTiming();
-    Prepare(*tree, false);
-    state.ResumeTiming();
-    Shell("cp -r " + Quoted(tree->source()) + " " + Quoted(tree->destination()));
-  }
-  if (!Exists(tree->last_copied_file())) state.SkipWithError("the copy is incomplete");
-  Counters(state, tree->shape);
+  TimeTree(state, Operation::kCopy, [](TreeMachine& tree) {
+    Shell("cp -r " + Quoted(tree.source()) + " " + Quoted(tree.destination()));
+  });
 }
 
 void BM_DeleteTree_Tool(benchmark::State& state) {
-  TreeMachine* tree = MachineFor(state.range(0), state);
-  if (tree == nullptr) return;
-  for (auto _ : state) {
-    state.PauseTiming();
-    Prepare(*tree, true);
-    state.ResumeTiming();
-    tree->machine.Run("DELETE.INI");
-  }
-  if (Exists(tree->destination())) state.SkipWithError("the tree is still there");
-  Counters(state, tree->shape);
+  TimeTree(state, Operation::kDelete, [](TreeMachine& tree) { tree.machine.Run("DELETE.INI"); });
 }
 
 void BM_DeleteTree_Rm(benchmark::State& state) {
-  TreeMachine* tree = MachineFor(state.range(0), state);
-  if (tree == nullptr) return;
-  for (auto _ : state) {
-    state.PauseTiming();
-    Prepare(*tree, true);
-    state.ResumeTiming();
-    Shell("rm -rf " + Quoted(tree->destination()));
-  }
-  if (Exists(tree->destination())) state.SkipWithError("the tree is still there");
-  Counters(state, tree->shape);
+  TimeTree(state, Operation::kDelete,
+           [](TreeMachine& tree) { Shell("rm -rf " + Quoted(tree.destination())); });
 }
 
 // tree 0: many small files; tree 1: a few large ones. The child processes'
