@@ -11,16 +11,18 @@
 #include <string>
 #include <vector>
 
+#include "limits_support.h"
 #include "scenario.h"
 
 namespace velsetup::testing {
 namespace {
 
-const std::string kScript = "C:\\KIT\\SETUP.INI";
-const std::string kLog = "C:\\KIT\\install.log";
-const std::string kTooLong = "Error=206, The filename or extension is too long.   ";
+using limits::Joined;
+using limits::kLog;
+using limits::kScript;
+using limits::Repeat;
 
-std::string Repeat(char c, size_t count) { return std::string(count, c); }
+const std::string kTooLong = "Error=206, The filename or extension is too long.   ";
 
 // The tool's own refusal of a text past `limit`, naming its first 40 characters.
 std::string Refused(const std::string& command, size_t limit, const std::string& path) {
@@ -30,12 +32,6 @@ std::string Refused(const std::string& command, size_t limit, const std::string&
 
 size_t Count(const std::vector<std::string>& log, const std::string& line) {
   return static_cast<size_t>(std::count(log.begin(), log.end(), line));
-}
-
-std::string Joined(const std::vector<std::string>& log) {
-  std::string all;
-  for (const std::string& line : log) all += line + "\n";
-  return all;
 }
 
 class LimitsPathScenario : public ::testing::Test {

@@ -11,16 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "limits_support.h"
 #include "scenario.h"
 
 namespace velsetup::testing {
 namespace {
 
-const std::string kScript = "C:\\KIT\\SETUP.INI";
-const std::string kLog = "C:\\KIT\\install.log";
-constexpr size_t kLogLineMax = 511;
-
-std::string Repeat(char c, size_t count) { return std::string(count, c); }
+using limits::kLog;
+using limits::kLogLineMax;
+using limits::kScript;
+using limits::Repeat;
 
 // A fresh machine that ran `script` with `options`. RunScript is false when
 // the build cannot run here (the test is skipped) or the program did not
@@ -43,16 +43,7 @@ class LimitsFixture : public Base {
     return status == 0;
   }
   std::string WorkingCopy() const { return machine_->ReadFile(machine_->TempDir() + "SETUP.INI"); }
-  // The log's lines as the file holds them (time stamps included).
-  std::vector<std::string> RawLogLines() const {
-    std::vector<std::string> lines;
-    const std::string bytes = machine_->ReadFile(kLog);
-    size_t start = 0;
-    for (size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
-      lines.push_back(bytes.substr(start, end - start));
-    }
-    return lines;
-  }
+  std::vector<std::string> RawLogLines() const { return limits::RawLogLines(*machine_, kLog); }
   std::string Joined() const {
     std::string all;
     for (const std::string& line : log_) all += Where(*machine_) + ": " + line + "\n";

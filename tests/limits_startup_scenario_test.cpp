@@ -10,33 +10,18 @@
 #include <string>
 #include <vector>
 
+#include "limits_support.h"
 #include "scenario.h"
 
 namespace velsetup::testing {
 namespace {
 
-const std::string kScript = "C:\\KIT\\SETUP.INI";
-const std::string kLog = "C:\\KIT\\install.log";
-constexpr size_t kLogLineMax = 511;
-
-std::string Repeat(char c, size_t count) { return std::string(count, c); }
-
-std::string Joined(const std::vector<std::string>& log) {
-  std::string all;
-  for (const std::string& line : log) all += line + "\n";
-  return all;
-}
-
-// The log's lines as the file holds them (time stamps included).
-std::vector<std::string> RawLogLines(const Scenario& machine, const std::string& log_path) {
-  std::vector<std::string> lines;
-  const std::string bytes = machine.ReadFile(log_path);
-  size_t start = 0;
-  for (size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
-    lines.push_back(bytes.substr(start, end - start));
-  }
-  return lines;
-}
+using limits::Joined;
+using limits::kLog;
+using limits::kLogLineMax;
+using limits::kScript;
+using limits::RawLogLines;
+using limits::Repeat;
 
 class LimitsStartupScenario : public ::testing::Test {
  protected:
