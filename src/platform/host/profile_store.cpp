@@ -314,6 +314,10 @@ struct ProfileStore::Impl {
     auto found = cache.find(host_path);
     if (found != cache.end() && found->second.identity == identity) return &found->second;
 
+    // The old parse goes before the file is read again, so that a changed
+    // file is never held twice, as text or parsed; whatever the read gives,
+    // the old parse is of no use any more.
+    if (found != cache.end()) found->second.document = ProfileDocument();
     std::string bytes;
     // The size of a moment ago: the text grows in place instead of doubling
     // past it (a file that grew meanwhile only costs one more step).
@@ -326,9 +330,7 @@ struct ProfileStore::Impl {
     }
     if (cache.size() >= kCacheLimit) DropAll();
     CachedFile& file = cache[host_path];
-    // The old parse goes before the new one is made, so that a changed file
-    // is never held twice; the identity follows the parse that matches it.
-    file.document = ProfileDocument();
+    // The identity follows the parse that matches it.
     file.document = ProfileDocument::Parse(bytes);
     file.identity = identity;
     file.writable = std::move(writable);
