@@ -30,6 +30,18 @@ class HostDirectoriesTest : public testing::HostFilesFixture {
     return names;
   }
   using Names_t = std::vector<std::string>;
+  // Every entry a search yields with its attributes, in order.
+  using Listing_t = std::vector<std::pair<std::string, uint32_t>>;
+  Listing_t Listing(const char* pattern) {
+    FindData data;
+    const FindHandle search = files_.FindFirstFileA(pattern, &data);
+    if (search == kInvalidFind) return {{"!", last_error_.code}};
+    Listing_t seen;
+    do seen.emplace_back(data.file_name, data.attributes);
+    while (files_.FindNextFileA(search, &data));
+    files_.FindClose(search);
+    return seen;
+  }
 };
 
 TEST_F(HostDirectoriesTest, SearchesListEntriesAsNtfsDoes) {
@@ -83,15 +95,8 @@ TEST_F(HostDirectoriesTest, ListingsShowAttributesAndHideTheSimulation) {
   WriteHostFile(C("dir/x.txt:DOSATTRIB"), "0x1");   // a sidecar
   WriteHostFile(C("dir/.copy:1.2"), "unfinished");  // a copy a killed run left
   WriteHostFile(C("dir/bad|name"), "");             // no Windows name
-  FindData data;
-  FindHandle search = files_.FindFirstFileA("C:\\dir\\*.*", &data);
-  ASSERT_NE(search, kInvalidFind);
-  std::vector<std::pair<std::string, uint32_t>> seen;
-  do seen.emplace_back(data.file_name, data.attributes);
-  while (files_.FindNextFileA(search, &data));
-  files_.FindClose(search);
-  EXPECT_EQ(seen, (std::vector<std::pair<std::string, uint32_t>>{
-                      {".", 0x10}, {"..", 0x10}, {"ro.txt", 0x3}, {"sub", 0x10}}));
+  EXPECT_EQ(Listing("C:\\dir\\*.*"),
+            (Listing_t{{".", 0x10}, {"..", 0x10}, {"ro.txt", 0x3}, {"sub", 0x10}}));
 }
 
 TEST_F(HostDirectoriesTest, ListingsReadTheSidecarsBesideTheirEntries) {
@@ -104,16 +109,8 @@ TEST_F(HostDirectoriesTest, ListingsReadTheSidecarsBesideTheirEntries) {
   WriteHostFile(C("dir/gone.txt:DOSATTRIB"), "0x1");
   ASSERT_EQ(::mkdir(C("dir/sub").c_str(), 0755), 0);
   WriteHostFile(C("dir/sub:DOSATTRIB"), "0x4");
-  FindData data;
-  FindHandle search = files_.FindFirstFileA("C:\\dir\\*", &data);
-  ASSERT_NE(search, kInvalidFind);
-  std::vector<std::pair<std::string, uint32_t>> seen;
-  do seen.emplace_back(data.file_name, data.attributes);
-  while (files_.FindNextFileA(search, &data));
-  files_.FindClose(search);
-  EXPECT_EQ(seen, (std::vector<std::pair<std::string, uint32_t>>{
-                      {".", 0x10}, {"..", 0x10}, {"plain.txt", 0x20}, {"side.txt", 0x2},
-                      {"sub", 0x14}}));
+  EXPECT_EQ(Listing("C:\\dir\\*"), (Listing_t{{".", 0x10}, {"..", 0x10}, {"plain.txt", 0x20},
+                                              {"side.txt", 0x2}, {"sub", 0x14}}));
 }
 
 TEST_F(HostDirectoriesTest, EntriesDeletedDuringASearchDoNotDisturbIt) {

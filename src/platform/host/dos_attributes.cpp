@@ -142,26 +142,11 @@ uint32_t DosAttributes::Stored(const std::string& host_path, bool is_directory,
   return is_directory ? 0 : file_attribute::kArchive;
 }
 
-uint32_t DosAttributes::Stored(const std::string& host_path, bool is_directory) {
-  return Stored(host_path, is_directory, true);
-}
-
-namespace {
-
-uint32_t AsReported(uint32_t bits, bool is_directory) {
+uint32_t DosAttributes::Reported(const std::string& host_path, bool is_directory,
+                                 bool may_have_sidecar) {
+  const uint32_t bits = Stored(host_path, is_directory, may_have_sidecar);
   if (is_directory) return bits | file_attribute::kDirectory;
   return bits == 0 ? file_attribute::kNormal : bits;
-}
-
-}  // namespace
-
-uint32_t DosAttributes::Reported(const std::string& host_path, bool is_directory) {
-  return AsReported(Stored(host_path, is_directory, true), is_directory);
-}
-
-uint32_t DosAttributes::ReportedListed(const std::string& host_path, bool is_directory,
-                                       bool sidecar_listed) {
-  return AsReported(Stored(host_path, is_directory, sidecar_listed), is_directory);
 }
 
 bool DosAttributes::IsReadOnly(const std::string& host_path) {

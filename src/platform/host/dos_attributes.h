@@ -33,14 +33,13 @@ class DosAttributes {
   // What GetFileAttributesA reports for an existing file or directory: a file
   // without stored bits has the archive bit only, a file whose bits are all
   // clear reports FILE_ATTRIBUTE_NORMAL, a directory adds 0x10 to its bits.
-  uint32_t Reported(const std::string& host_path, bool is_directory);
+  // `may_have_sidecar` false, for an entry of a directory listing just read
+  // that shows no sidecar beside it, skips the sidecar: a listing of a large
+  // tree would otherwise try one open per entry in vain.
+  uint32_t Reported(const std::string& host_path, bool is_directory,
+                    bool may_have_sidecar = true);
   // The stored bits, or the default (archive for a file, none for a directory).
-  uint32_t Stored(const std::string& host_path, bool is_directory);
-  // Reported, for an entry of a directory listing just read: `sidecar_listed`
-  // tells whether the listing holds the entry's sidecar, so that a sidecar
-  // the listing lacks is not opened (a listing of a large tree would
-  // otherwise try one open per entry in vain).
-  uint32_t ReportedListed(const std::string& host_path, bool is_directory, bool sidecar_listed);
+  uint32_t Stored(const std::string& host_path, bool is_directory, bool may_have_sidecar = true);
   bool IsReadOnly(const std::string& host_path);
 
   // Stores `bits & kStoredAttributes`. Returns 0 or a Win32 error.
@@ -59,8 +58,6 @@ class DosAttributes {
   static bool IsSimulationFile(const std::string& host_name);
 
  private:
-  uint32_t Stored(const std::string& host_path, bool is_directory, bool may_have_sidecar);
-
   bool use_xattrs_;
 };
 

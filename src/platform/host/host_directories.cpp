@@ -100,7 +100,7 @@ std::vector<FindData> HostFiles::ListDirectory(const ResolvedPath& directory) {
     data.file_name = name;
     const bool is_directory = S_ISDIR(info.st_mode);
     data.attributes =
-        attributes_.ReportedListed(host_path, is_directory, with_sidecar.count(name) != 0);
+        attributes_.Reported(host_path, is_directory, with_sidecar.count(name) != 0);
     data.size = is_directory ? 0 : static_cast<uint64_t>(info.st_size);
     found.push_back(std::move(data));
   }
