@@ -1,7 +1,7 @@
 #include "commands/registry_commands.h"
 
+#include <algorithm>
 #include <optional>
-#include <set>
 #include <vector>
 
 #include "commands/command_params.h"
@@ -165,7 +165,17 @@ std::string ShownData(int32_t type_code, const std::vector<uint8_t>& bytes,
   return text;
 }
 
-void CarryOutLine(RegistryEditLine line, std::set<RegistryKey>* changed_roots) {
+// The roots a list changed, each once, in ascending order: a handful at most,
+// so a sorted vector serves (and keeps the tree code of std::set, which the
+// runtime library ships compiled for newer CPUs, out of the Windows program).
+using ChangedRoots = std::vector<RegistryKey>;
+
+void NoteChangedRoot(RegistryKey root, ChangedRoots* roots) {
+  const auto place = std::lower_bound(roots->begin(), roots->end(), root);
+  if (place == roots->end() || *place != root) roots->insert(place, root);
+}
+
+void CarryOutLine(RegistryEditLine line, ChangedRoots* changed_roots) {
   if (!ExpandLineTexts(&line)) return;
   RegistryKey root = registry_key::kLocalMachine;
   if (!RootKeyOf(line.root, &root)) {
@@ -190,7 +200,7 @@ void CarryOutLine(RegistryEditLine line, std::set<RegistryKey>* changed_roots) {
     LogFailure("ERROR opening key: ", line.key, opened);
     return;
   }
-  changed_roots->insert(root);
+  NoteChangedRoot(root, changed_roots);
   int32_t error = 0;
   switch (line.action) {
     case 1:
@@ -232,7 +242,7 @@ uint32_t Cmd14_MultiRegEdit() {
       "", "NOTICE:Root Key not defined in line ->", "NOTICE:Key not defined in line ->",
       "NOTICE:Value name not defined in line ->", "NOTICE:Data type not defined in line ->",
       "NOTICE:Data not defined in line ->"};
-  std::set<RegistryKey> changed_roots;
+  ChangedRoots changed_roots;
   for (std::string_view text : BlockLines(*block)) {
     RegistryEditLine line;
     const EditLineGap gap = ParseEditLine(text, &line);

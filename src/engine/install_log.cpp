@@ -34,10 +34,7 @@ std::string CutToLogLine(std::string line) {
 std::string LogTimeStamp() {
   LocalTime now;
   System().GetLocalTime(&now);
-  char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "[%02d:%02d:%02d.%03d] ", now.hour, now.minute,
-                now.second, now.milliseconds);
-  return stamp;
+  return Format("[%02d:%02d:%02d.%03d] ", now.hour, now.minute, now.second, now.milliseconds);
 }
 
 void WriteLog(std::string_view prefix, std::string_view message) {

@@ -8,6 +8,28 @@
 
 namespace velsetup {
 
+#ifdef _WIN32
+// On Windows the text is formatted by msvcrt.dll's own _vsnprintf: the C
+// library's portable printf that MinGW substitutes for snprintf carries
+// floating-point code built for the Pentium Pro, which the Pentium-class
+// machines this program runs on cannot execute. _vsnprintf does not report
+// the length it needs, so the buffer grows until the text fits.
+std::string Format(const char* format, ...) {
+  std::vector<char> buffer(256);
+  for (;;) {
+    va_list args;
+    va_start(args, format);
+    const int written = _vsnprintf(buffer.data(), buffer.size(), format, args);
+    va_end(args);
+    if (written >= 0 && static_cast<size_t>(written) < buffer.size()) {
+      return std::string(buffer.data(), static_cast<size_t>(written));
+    }
+    // A conversion error also gives -1; no text of ours comes near this size.
+    if (buffer.size() >= (size_t{1} << 24)) return std::string();
+    buffer.resize(buffer.size() * 2);
+  }
+}
+#else
 std::string Format(const char* format, ...) {
   va_list args;
   va_start(args, format);
@@ -24,6 +46,7 @@ std::string Format(const char* format, ...) {
   va_end(args);
   return out;
 }
+#endif
 
 std::string CutTo(std::string_view text, size_t capacity) {
   if (capacity == 0) return {};
