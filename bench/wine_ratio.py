@@ -22,7 +22,7 @@ import sys
 import tempfile
 import time
 
-WINE = "/usr/lib/wine/wine64"
+WINE = "/usr/lib/wine/wine"  # 32-bit Wine: velsetup.exe is an i386 program
 WINESERVER = "/usr/lib/wine/wineserver"
 
 
@@ -58,7 +58,7 @@ class WineSide:
 
     def __init__(self, exe, scratch):
         self.prefix = os.path.join(scratch, "wine_prefix")
-        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all",
+        self.env = dict(os.environ, WINEARCH="win32", WINEPREFIX=self.prefix, WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY="")
         quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                      stderr=subprocess.DEVNULL, env=self.env, timeout=600)
@@ -116,7 +116,10 @@ def main():
     wine = None
     results = []
     try:
-        wine = WineSide(args.exe, scratch)
+        try:
+            wine = WineSide(args.exe, scratch)
+        except (OSError, subprocess.CalledProcessError) as error:
+            sys.exit(f"wine_ratio.py: 32-bit Wine cannot start ({WINE}): {error}")
         # One run each first, untimed: Wine's first start fills its caches.
         median_run(host, base, 1)
         median_run(wine, base, 1)

@@ -54,10 +54,9 @@ echo "== profile reads" >&2
 # shellcheck disable=SC2046
 build/bench/profile_read_bench $(json profile_read) >&2
 
-if [ -x /usr/lib/wine/wine64 ] && { command -v x86_64-w64-mingw32-g++-posix ||
-    command -v x86_64-w64-mingw32-g++; } >/dev/null; then
+if [ -x /usr/lib/wine/wine ] && command -v i686-w64-mingw32-g++-win32 >/dev/null; then
   echo "== host and Wine" >&2
-  cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
     -DVELSETUP_TESTS=OFF "${launcher[@]}" >/dev/null
   cmake --build build/win -j "$jobs" --target velsetup
   python3 bench/wine_ratio.py --host build/bench/velsetup --exe build/win/velsetup.exe \

@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the host test build (AddressSanitizer
-# and UndefinedBehaviorSanitizer), the Windows build cross-compiled with
-# MinGW-w64 (when installed) for the tests that run it under Wine.
+# and UndefinedBehaviorSanitizer), the 32-bit Windows build cross-compiled with
+# MinGW-w64 i686 (when installed) for the tests that run it under 32-bit Wine
+# and for the checks of its imports, headers and instructions.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
 
-if command -v x86_64-w64-mingw32-g++-posix >/dev/null || command -v x86_64-w64-mingw32-g++ >/dev/null; then
-  cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+if command -v i686-w64-mingw32-g++-win32 >/dev/null; then
+  # A build directory configured for another toolchain keeps it: start afresh.
+  if [ -f build/win/CMakeCache.txt ] && ! grep -q 'i686-w64-mingw32-g++-win32' build/win/CMakeCache.txt; then
+    rm -rf build/win
+  fi
+  cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
     -DVELSETUP_TESTS=OFF >/dev/null
   cmake --build build/win -j "$jobs"
 else
-  echo "test.sh: MinGW-w64 not found: the Windows build and the tests under Wine are skipped"
+  echo "test.sh: MinGW-w64 i686 (g++-mingw-w64-i686-win32) not found: the Windows build and its tests are skipped"
 fi
 
 cmake -S . -B build/test -G Ninja -DVELSETUP_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \

@@ -13,9 +13,12 @@
 #include <vector>
 
 #include "host_test_support.h"
+#include "wine_support.h"
 
 namespace velsetup::check {
 namespace {
+
+namespace wine = velsetup::testing::wine;
 
 using host::testing::HostExists;
 using host::testing::ReadHostFile;
@@ -138,12 +141,8 @@ TEST(CheckProgramTest, PrintsCompilerStyleLinesAndExitsByTheWorstFinding) {
 }
 
 TEST(CheckProgramTest, WindowsBuildPrintsTheSame) {
-  const std::string wine = "/usr/lib/wine/wine64";
-  const char* build_dir = std::getenv("VELSETUP_WIN_BUILD_DIR");
-  const std::string exe =
-      std::string(build_dir != nullptr && *build_dir ? build_dir : VELSETUP_WIN_BUILD_DIR) +
-      "/velsetup-check.exe";
-  if (!HostExists(wine)) GTEST_SKIP() << "Wine is not installed (" << wine << ")";
+  const std::string exe = wine::WindowsBuildDir() + "/velsetup-check.exe";
+  if (!wine::Missing().empty()) GTEST_SKIP() << wine::Missing();
   if (!HostExists(exe)) GTEST_SKIP() << "the Windows build is missing (" << exe << ")";
 
   ScratchDir scratch;
@@ -154,15 +153,12 @@ TEST(CheckProgramTest, WindowsBuildPrintsTheSame) {
   const Outcome host = RunCheck(scratch.path(), {"a.ini", "b.ini", "c.ini"});
 
   // A prefix of its own, made once and shared by later runs.
-  const char* tmp = std::getenv("TMPDIR");
-  const std::string prefix = std::string(tmp != nullptr && *tmp ? tmp : "/tmp") +
-                             "/velsetup_wine_" + std::to_string(::getuid()) + "_check";
-  const std::string env =
-      "WINEPREFIX=" + Quoted(prefix) + " WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= DISPLAY= ";
+  const std::string prefix = wine::PrefixPath("check");
+  const std::string env = wine::Environment(prefix);
   const Outcome windows = RunShell(
       "cd " + Quoted(scratch.path()) + " && flock " + Quoted(prefix + ".lock") + " env " + env +
-      "timeout 300 " + wine + " " + Quoted(exe) + " a.ini b.ini c.ini 2>/dev/null; status=$?; " +
-      env + "/usr/lib/wine/wineserver -w; exit $status");
+      "timeout 300 " + wine::kLoader + " " + Quoted(exe) + " a.ini b.ini c.ini 2>/dev/null; status=$?; " +
+      env + wine::kServer + " -w; exit $status");
   std::string output = windows.output;
   output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
   EXPECT_EQ(output, host.output);

@@ -21,14 +21,12 @@
 
 #include "host_test_support.h"
 #include "scenario.h"
+#include "wine_support.h"
 
 namespace velsetup::testing {
 namespace {
 
-std::string WinBuildDir() {
-  const char* configured = std::getenv("VELSETUP_WIN_BUILD_DIR");
-  return configured != nullptr && *configured != '\0' ? configured : VELSETUP_WIN_BUILD_DIR;
-}
+std::string WinBuildDir() { return wine::WindowsBuildDir(); }
 
 // Whether a line of the log begins with `start` and holds `part` after it.
 // The lines looked for carry a level and no time stamp.

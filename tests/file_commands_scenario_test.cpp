@@ -65,7 +65,7 @@ std::vector<std::string> CommandLog(const Scenario& machine) {
 }
 
 void Report(const BothBuilds& machines) {
-  if (machines.all.size() < 2) std::cout << "  host build only: " << machines.skipped << "\n";
+  machines.SkipUnlessBoth();
 }
 
 // Runs `script` on both builds; `check` sees each machine after its run.

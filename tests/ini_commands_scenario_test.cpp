@@ -36,7 +36,7 @@ bool Logged(const Scenario& machine, const std::string& line) {
 
 // Working copies of every build that ran are the same bytes.
 void ExpectSameCopies(const Machines& machines) {
-  if (machines.all.size() < 2) std::cout << "  host build only: " << machines.skipped << "\n";
+  machines.SkipUnlessBoth();
   for (size_t i = 1; i < machines.all.size(); ++i) {
     EXPECT_EQ(WorkingCopy(*machines.all[0]), WorkingCopy(*machines.all[i]))
         << Where(*machines.all[0]) << " and " << Where(*machines.all[i]);

@@ -17,6 +17,9 @@
 #include "host_test_support.h"
 #include "platform/host/profile_store.h"
 #include "profile_cases.h"
+#include "wine_support.h"
+
+namespace wine = velsetup::testing::wine;
 
 namespace {
 
@@ -70,17 +73,17 @@ std::string RunOnHost(const Case& c, size_t index, const std::string& directory)
 // "<index> <result>" lines of the probe, by index.
 std::map<size_t, std::string> RunProbe(const std::string& probe, const std::string& directory,
                                        std::string* problem) {
-  const std::string prefix = Env("TMPDIR", "/tmp") + "/velsetup_wine_" + std::to_string(getuid()) + "_probe";
-  const std::string env = "WINEPREFIX=" + prefix + " WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= DISPLAY= ";
-  const std::string wine = "/usr/lib/wine/wine64";
+  const std::string prefix = wine::PrefixPath("probe");
+  const std::string env = wine::Environment(prefix);
+  const std::string loader = wine::kLoader;
   // The directory goes to the probe as a Windows path on Z:.
   std::string windows_directory = "Z:" + directory;
   for (char& c : windows_directory) {
     if (c == '/') c = '\\';
   }
   const std::string windows_command =
-      "flock " + prefix + ".lock sh -c '[ -d " + prefix + "/drive_c ] || " + env + wine +
-      " wineboot -i >/dev/null 2>&1'; cd / && " + env + wine + " " + probe + " '" +
+      "flock " + prefix + ".lock sh -c '[ -d " + prefix + "/drive_c ] || " + env + loader +
+      " wineboot -i >/dev/null 2>&1'; cd / && " + env + loader + " " + probe + " '" +
       windows_directory + "' 2>/dev/null";
   std::map<size_t, std::string> results;
   FILE* pipe = ::popen(windows_command.c_str(), "r");
@@ -97,13 +100,13 @@ std::map<size_t, std::string> RunProbe(const std::string& probe, const std::stri
     results[std::stoul(text.substr(0, blank))] = text.substr(blank + 1);
   }
   ::pclose(pipe);
-  std::system((env + "/usr/lib/wine/wineserver -w").c_str());
+  std::system((env + wine::kServer + " -w").c_str());
   return results;
 }
 
 TEST(ProfileDifferential, HostEngineAnswersAsWindowsDoes) {
-  const std::string probe = Env("VELSETUP_WIN_BUILD_DIR", VELSETUP_WIN_BUILD_DIR) + "/profile_probe.exe";
-  if (!HostExists("/usr/lib/wine/wine64")) GTEST_SKIP() << "Wine is not installed (/usr/lib/wine/wine64)";
+  const std::string probe = wine::WindowsBuildDir() + "/profile_probe.exe";
+  if (!wine::Missing().empty()) GTEST_SKIP() << wine::Missing();
   if (!HostExists(probe)) GTEST_SKIP() << "the Windows build is missing (" << probe << ")";
 
   const std::string directory = Env("TMPDIR", "/tmp") + "/velsetup_profile_cases_" + std::to_string(getpid());

@@ -17,6 +17,9 @@
 
 #include "platform/host/dos_attributes.h"
 #include "platform/host/host_platform.h"
+#include "wine_support.h"
+
+#include <gtest/gtest.h>
 
 namespace velsetup::testing {
 
@@ -279,18 +282,16 @@ class HostScenario : public DriveScenario {
 class WineScenario : public DriveScenario {
  public:
   explicit WineScenario(Os os) : DriveScenario(Build::kWine, os) {
-    exe_ = Env("VELSETUP_WIN_BUILD_DIR", VELSETUP_WIN_BUILD_DIR) + "/velsetup.exe";
-    marker_ = Env("VELSETUP_WIN_BUILD_DIR", VELSETUP_WIN_BUILD_DIR) + "/marker_probe.exe";
-    if (!HostExists(kWine)) {
-      skip_ = std::string("Wine is not installed (") + kWine + ")";
-      return;
-    }
+    exe_ = wine::WindowsBuildDir() + "/velsetup.exe";
+    marker_ = wine::WindowsBuildDir() + "/marker_probe.exe";
+    skip_ = wine::Missing();
+    if (!skip_.empty()) return;
     if (!HostExists(exe_)) {
       skip_ = "the Windows build is missing (" + exe_ + ")";
       return;
     }
-    prefix_ = Env("TMPDIR", "/tmp") + "/velsetup_wine_" + std::to_string(getuid()) + "_" + WineVersion();
-    env_ = "WINEPREFIX=" + Quoted(prefix_) + " WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= DISPLAY= ";
+    prefix_ = wine::PrefixPath(WineVersion());
+    env_ = wine::Environment(prefix_);
     drive_c_ = prefix_ + "/drive_c";
     const std::string lock = prefix_ + ".lock";
     // Made once: boot the prefix, then set the version every program sees.
@@ -363,13 +364,12 @@ class WineScenario : public DriveScenario {
   }
 
  private:
-  static constexpr const char* kWine = "/usr/lib/wine/wine64";
-  static constexpr const char* kWineServer = "/usr/lib/wine/wineserver";
+  static constexpr const char* kWine = wine::kLoader;
+  static constexpr const char* kWineServer = wine::kServer;
 
   static std::string User() { return Env("USER", "root"); }
   void RunProbe(const std::string& arguments) {
-    const std::string probe =
-        Env("VELSETUP_WIN_BUILD_DIR", VELSETUP_WIN_BUILD_DIR) + "/registry_probe.exe";
+    const std::string probe = wine::WindowsBuildDir() + "/registry_probe.exe";
     Shell("cd / && " + env_ + kWine + " " + Quoted(probe) + " " + arguments + "; " + env_ +
           kWineServer + " -w");
   }
@@ -516,6 +516,10 @@ BothBuilds::BothBuilds(Os os) {
       skipped += machine->SkipReason() + "; ";
     }
   }
+}
+
+void BothBuilds::SkipUnlessBoth() const {
+  if (all.size() < 2) GTEST_SKIP() << "the Windows build did not run beside the host build: " << skipped;
 }
 
 std::vector<std::string> ToolLog(const Scenario& machine, const std::string& log_path) {

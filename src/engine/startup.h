@@ -5,9 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "version.h"
+
 namespace velsetup {
 
-constexpr const char* kVersionText = "2.00.5";
+constexpr const char* kVersionText = VELSETUP_VERSION_TEXT;
 constexpr const char* kDefaultLogPath = "C:\\system.sav\\util\\install.log";
 constexpr const char* kDescriptionFile = "C:\\system.sav\\util\\rix.ini";
 
