@@ -15,6 +15,8 @@ if command -v i686-w64-mingw32-g++-win32 >/dev/null; then
   cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
     -DVELSETUP_TESTS=OFF >/dev/null
   cmake --build build/win -j "$jobs"
+  # The release package, which the tests unpack and check.
+  (cd build/win && cpack -G ZIP >/dev/null)
 else
   echo "test.sh: MinGW-w64 i686 (g++-mingw-w64-i686-win32) not found: the Windows build and its tests are skipped"
 fi

@@ -209,6 +209,31 @@ TEST(WindowsProgram, VersionResourceGivesTheLoggedVersion) {
   }
 }
 
+// What a deployment engineer unpacks: both programs, the read-me and the
+// example scripts, text files with Windows line ends.
+TEST(ReleasePackage, HoldsTheProgramsTheReadmeAndTheExamplesWithWindowsLineEnds) {
+  const std::string zip = wine::WindowsBuildDir() + "/velsetup-" + kVersionText + "-win32.zip";
+  if (!HostExists(zip)) GTEST_SKIP() << "no release package (scripts/package.sh makes " << zip << ")";
+  host::testing::ScratchDir scratch;
+  ASSERT_EQ(std::system(("cd '" + scratch.path() + "' && cmake -E tar xf '" + zip + "'").c_str()), 0);
+  for (const char* name : kPrograms) {
+    std::string problem;
+    const std::optional<PeImage> image = ReadPeImage(ReadHostFile(scratch / name), &problem);
+    ASSERT_TRUE(image) << name << ": " << problem;
+    EXPECT_EQ(image->machine, 0x14c) << name;
+  }
+  for (const char* text : {"README.TXT", "examples/hello.ini", "examples/deploy.ini",
+                           "examples/kit/tools/tools.ini"}) {
+    const std::string bytes = ReadHostFile(scratch / text);
+    SCOPED_TRACE(text);
+    ASSERT_FALSE(bytes.empty());
+    size_t bare = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) bare += bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r');
+    EXPECT_EQ(bare, 0u) << "line ends without CR";
+  }
+  EXPECT_NE(ReadHostFile(scratch / "README.TXT").find(kVersionText), std::string::npos);
+}
+
 // The reader itself, on damaged images: it must refuse them, never read past
 // the bytes it was given (the test build runs with AddressSanitizer).
 TEST(PeImageReader, RefusesTruncatedAndDamagedImages) {
