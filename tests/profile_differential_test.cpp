@@ -81,10 +81,10 @@ std::map<size_t, std::string> RunProbe(const std::string& probe, const std::stri
   for (char& c : windows_directory) {
     if (c == '/') c = '\\';
   }
-  const std::string windows_command =
-      "flock " + prefix + ".lock sh -c '[ -d " + prefix + "/drive_c ] || " + env + loader +
-      " wineboot -i >/dev/null 2>&1'; cd / && " + env + loader + " " + probe + " '" +
-      windows_directory + "' 2>/dev/null";
+  // The host engine follows the NT family: the probe runs as on Windows 2000.
+  const std::string windows_command = wine::MakePrefixCommand(prefix, "win2k") + "; cd / && " +
+                                      env + loader + " " + probe + " '" + windows_directory +
+                                      "' 2>/dev/null";
   std::map<size_t, std::string> results;
   FILE* pipe = ::popen(windows_command.c_str(), "r");
   if (pipe == nullptr) {

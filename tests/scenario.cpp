@@ -294,13 +294,7 @@ class WineScenario : public DriveScenario {
     env_ = wine::Environment(prefix_);
     drive_c_ = prefix_ + "/drive_c";
     const std::string lock = prefix_ + ".lock";
-    // Made once: boot the prefix, then set the version every program sees.
-    const std::string make = "[ -f " + Quoted(prefix_ + "/.velsetup_ready") + " ] || { " + env_ +
-                             kWine + " wineboot -i >/dev/null 2>&1 && " + env_ + kWine +
-                             " reg add 'HKCU\\Software\\Wine' /v Version /d " + WineVersion() +
-                             " /f >/dev/null 2>&1 && " + env_ + kWineServer + " -w && touch " +
-                             Quoted(prefix_ + "/.velsetup_ready") + "; }";
-    if (Shell("flock " + Quoted(lock) + " sh -c " + Quoted(make)) != 0) {
+    if (Shell(wine::MakePrefixCommand(prefix_, WineVersion())) != 0) {
       skip_ = "the Wine prefix could not be made (" + prefix_ + ")";
       return;
     }

@@ -40,10 +40,31 @@ inline std::string PrefixPath(const std::string& name) {
   return EnvOr("TMPDIR", "/tmp") + "/velsetup_wine32_" + std::to_string(::getuid()) + "_" + name;
 }
 
+// `text` as one word of a shell command.
+inline std::string ShellWord(const std::string& text) {
+  std::string word = "'";
+  for (char c : text) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return word + "'";
+}
+
 // The variables every Wine command of the tests runs with, ending in a blank.
 inline std::string Environment(const std::string& prefix) {
-  return "WINEARCH=win32 WINEPREFIX='" + prefix +
-         "' WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= DISPLAY= ";
+  return "WINEARCH=win32 WINEPREFIX=" + ShellWord(prefix) +
+         " WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= DISPLAY= ";
+}
+
+// A shell command that makes `prefix` once, under a lock that tests running
+// side by side share: boots it and sets the Windows version its programs see
+// (win95, win98, winme, nt40, win2k, winxp). Exits non-zero when Wine fails.
+inline std::string MakePrefixCommand(const std::string& prefix, const std::string& version) {
+  const std::string env = Environment(prefix);
+  const std::string ready = ShellWord(prefix + "/.velsetup_ready");
+  const std::string make = "[ -f " + ready + " ] || { " + env + kLoader +
+                           " wineboot -i >/dev/null 2>&1 && " + env + kLoader +
+                           " reg add 'HKCU\\Software\\Wine' /v Version /d " + version +
+                           " /f >/dev/null 2>&1 && " + env + kServer + " -w && touch " + ready +
+                           "; }";
+  return "flock " + ShellWord(prefix + ".lock") + " sh -c " + ShellWord(make);
 }
 
 }  // namespace velsetup::testing::wine
