@@ -32,33 +32,40 @@ std::string Upper(std::string text) {
   return text;
 }
 
-// The built program, or a reason to skip when the Windows build is missing.
-std::optional<PeImage> Program(const std::string& name, std::string* skip) {
-  const std::string path = wine::WindowsBuildDir() + "/" + name;
-  if (!HostExists(path)) {
-    *skip = "the Windows build is missing (" + path + ")";
-    return std::nullopt;
+// The built programs that could be read, by name; `skip` says why there are
+// none when the Windows build is missing. An unreadable program fails the test.
+std::vector<std::pair<std::string, PeImage>> Programs(std::string* skip) {
+  std::vector<std::pair<std::string, PeImage>> programs;
+  for (const char* name : kPrograms) {
+    const std::string path = wine::WindowsBuildDir() + "/" + name;
+    if (!HostExists(path)) {
+      *skip = "the Windows build is missing (" + path + ")";
+      return {};
+    }
+    std::string problem;
+    std::optional<PeImage> image = ReadPeImage(ReadHostFile(path), &problem);
+    if (image) {
+      programs.emplace_back(name, std::move(*image));
+    } else {
+      ADD_FAILURE() << path << ": " << problem;
+    }
   }
-  std::string problem;
-  std::optional<PeImage> image = ReadPeImage(ReadHostFile(path), &problem);
-  if (!image) ADD_FAILURE() << path << ": " << problem;
-  return image;
+  return programs;
 }
 
 TEST(WindowsProgram, HeadersAreThoseWindows95AndNt4Load) {
-  for (const char* name : kPrograms) {
-    std::string skip;
-    const std::optional<PeImage> image = Program(name, &skip);
-    if (!skip.empty()) GTEST_SKIP() << skip;
-    if (!image) continue;
+  std::string skip;
+  const auto programs = Programs(&skip);
+  if (!skip.empty()) GTEST_SKIP() << skip;
+  for (const auto& [name, image] : programs) {
     SCOPED_TRACE(name);
-    EXPECT_EQ(image->machine, 0x14c) << "not an i386 program";
-    EXPECT_EQ(image->magic, 0x10b) << "not PE32";
+    EXPECT_EQ(image.machine, 0x14c) << "not an i386 program";
+    EXPECT_EQ(image.magic, 0x10b) << "not PE32";
     // The tool is a windows program; the checker is run from a command prompt.
-    EXPECT_EQ(image->subsystem, std::string(name) == "velsetup.exe" ? 2 : 3);
+    EXPECT_EQ(image.subsystem, name == "velsetup.exe" ? 2 : 3);
     // Windows 95, 98 and NT 4.0 refuse anything above 4.0.
-    EXPECT_EQ(image->major_subsystem_version * 100 + image->minor_subsystem_version, 400);
-    EXPECT_LE(image->major_os_version * 100 + image->minor_os_version, 400);
+    EXPECT_EQ(image.major_subsystem_version * 100 + image.minor_subsystem_version, 400);
+    EXPECT_LE(image.major_os_version * 100 + image.minor_os_version, 400);
   }
 }
 
@@ -102,15 +109,14 @@ TEST(WindowsProgram, EveryImportIsOnTheAllowlistOfWindows95) {
   const std::map<std::string, Allowed> allowlist =
       ReadAllowlist(std::string(VELSETUP_SOURCE_DIR) + "/tests/windows_imports.txt");
   ASSERT_FALSE(allowlist.empty());
-  for (const char* name : kPrograms) {
-    std::string skip;
-    const std::optional<PeImage> image = Program(name, &skip);
-    if (!skip.empty()) GTEST_SKIP() << skip;
-    if (!image) continue;
+  std::string skip;
+  const auto programs = Programs(&skip);
+  if (!skip.empty()) GTEST_SKIP() << skip;
+  for (const auto& [name, image] : programs) {
     SCOPED_TRACE(name);
-    EXPECT_GT(image->imports.size(), 20u);
+    EXPECT_GT(image.imports.size(), 20u);
     std::set<std::string> refused;
-    for (const PeImport& import : image->imports) {
+    for (const PeImport& import : image.imports) {
       std::string dll = Upper(import.dll);
       if (dll.size() > 4 && dll.compare(dll.size() - 4, 4, ".DLL") == 0) dll.resize(dll.size() - 4);
       if (import.function.empty()) {
@@ -176,21 +182,20 @@ TEST(WindowsProgram, NoInstructionNewerThanThePentiumInTheTool) {
 // Explorer's Properties page shows these, and the banner of every install log
 // gives the same version.
 TEST(WindowsProgram, VersionResourceGivesTheLoggedVersion) {
-  for (const char* name : kPrograms) {
-    std::string skip;
-    const std::optional<PeImage> image = Program(name, &skip);
-    if (!skip.empty()) GTEST_SKIP() << skip;
-    if (!image) continue;
+  std::string skip;
+  const auto programs = Programs(&skip);
+  if (!skip.empty()) GTEST_SKIP() << skip;
+  for (const auto& [name, image] : programs) {
     SCOPED_TRACE(name);
     auto wide = [](const std::string& text) {
       std::string out;
       for (char c : text) out += std::string{c, '\0'};
       return out;
     };
-    const std::string& resources = image->resources;
+    const std::string& resources = image.resources;
     for (const std::string& text : {std::string("FileVersion"), std::string("ProductVersion"),
                                     std::string("ProductName"), std::string("FileDescription"),
-                                    std::string("OriginalFilename"), std::string(name),
+                                    std::string("OriginalFilename"), name,
                                     std::string(kVersionText)}) {
       EXPECT_NE(resources.find(wide(text)), std::string::npos) << text;
     }
