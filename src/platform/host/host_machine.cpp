@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/host/drive_access.h"
 #include "platform/host/path_mapper.h"
 #include "platform/host/registry_defaults.h"
 
@@ -65,6 +66,11 @@ bool MakeWindowsDirectory(PathMapper& paths, const WindowsPath& directory,
       *error = prefix.Text() + " (" + resolved.host_path + ") is a file, not a directory";
       return false;
     }
+    if (!resolved.writable) {
+      warnings->push_back("cannot create " + directory.Text() + ": drive " +
+                          std::string(1, directory.drive) + ": is read-only");
+      return true;
+    }
     if (::mkdir(resolved.host_path.c_str(), 0755) != 0 && errno != EEXIST) {
       *error = Describe("cannot create " + resolved.host_path, errno);
       return false;
@@ -120,6 +126,32 @@ WindowsPath CommonStartupFolder(const MachineConfig& config) {
 
 }  // namespace
 
+namespace {
+
+// A drive's directory inside the machine is made when missing; one outside
+// must be there already, since a typo in machine.ini must not build a tree
+// somewhere on the host.
+bool PrepareDriveDirectory(const std::string& machine_dir, const DriveMapping& drive,
+                           std::string* error) {
+  const std::string where = "drive " + std::string(1, drive.letter) + ": ([Drives] " +
+                            std::string(1, drive.letter) + "=" + drive.host_root + ")";
+  struct stat info;
+  if (::stat(drive.host_root.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) return true;
+    *error = where + " is not a directory";
+    return false;
+  }
+  if (!LiesInside(drive.host_root, machine_dir)) {
+    *error = where + ": " + drive.host_root +
+             " does not exist, and nothing is created outside the machine directory; "
+             "make it or correct machine.ini";
+    return false;
+  }
+  return MakeHostDirectories(drive.host_root, error);
+}
+
+}  // namespace
+
 bool PrepareMachineDirectory(const std::string& machine_dir, std::string* error) {
   if (!MakeHostDirectories(machine_dir, error)) return false;
   return CreateFileOnce(JoinHostPath(machine_dir, "machine.ini"), DefaultMachineIni(), error);
@@ -128,7 +160,7 @@ bool PrepareMachineDirectory(const std::string& machine_dir, std::string* error)
 bool CompleteMachine(const std::string& machine_dir, const MachineConfig& config,
                      std::vector<std::string>* warnings, std::string* error) {
   for (const DriveMapping& drive : config.drives) {
-    if (!MakeHostDirectories(drive.host_root, error)) return false;
+    if (!PrepareDriveDirectory(machine_dir, drive, error)) return false;
   }
   PathMapper paths(config.drives, config.current_dir);
   std::vector<WindowsPath> directories = {config.windows_dir, config.system_dir};

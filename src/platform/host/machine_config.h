@@ -3,6 +3,9 @@
 //   [Machine] OS, UserLanguage, WindowsDir, SystemDir, TempDir, CurrentDir, ModulePath
 //   [Drives]  one key per drive letter: a directory, relative to the machine
 //             directory or absolute
+//   [DriveAccess] one key per drive letter: writable or read-only (see
+//             drive_access.h; outside the machine directory read-only is
+//             the default)
 //   [Bios]    Signature, SystemID, IdString
 //
 // A key that is missing or empty takes its default. Text from a ";" at the
