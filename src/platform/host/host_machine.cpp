@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/host/drive_access.h"
+#include "platform/host/installation_layout.h"
 #include "platform/host/path_mapper.h"
 #include "platform/host/registry_defaults.h"
 
@@ -79,6 +80,21 @@ bool MakeWindowsDirectory(PathMapper& paths, const WindowsPath& directory,
   return true;
 }
 
+// The description file the maker's factory puts on its PCs, and its folder.
+bool MakeMakersFiles(PathMapper& paths, const MachineConfig& config,
+                     std::vector<std::string>* warnings, std::string* error) {
+  const std::string text = DescriptionFileText(config);
+  if (text.empty()) return true;
+  WindowsPath file;
+  ParseAbsoluteWindowsPath(kDescriptionFilePath, &file);
+  WindowsPath folder = file;
+  folder.components.pop_back();
+  if (!MakeWindowsDirectory(paths, folder, warnings, error)) return false;
+  ResolvedPath resolved;
+  if (paths.Resolve(file.Text(), &resolved) != 0 || !resolved.writable) return true;
+  return CreateFileOnce(resolved.host_path, text, error);
+}
+
 }  // namespace
 
 bool MakeHostDirectories(const std::string& path, std::string* error) {
@@ -105,26 +121,6 @@ bool MakeHostDirectories(const std::string& path, std::string* error) {
   return true;
 }
 
-namespace {
-
-// Where each Windows keeps the Startup folder of all users, as a fresh
-// installation has it.
-WindowsPath CommonStartupFolder(const MachineConfig& config) {
-  WindowsPath folder = config.windows_dir;
-  std::vector<std::string> rest;
-  if (!config.nt_family()) {
-    rest = {"Start Menu", "Programs", "StartUp"};
-  } else if (config.version.major < 5) {
-    rest = {"Profiles", "All Users", "Start Menu", "Programs", "Startup"};
-  } else {
-    folder.components = {"Documents and Settings", "All Users", "Start Menu", "Programs",
-                         "Startup"};
-  }
-  folder.components.insert(folder.components.end(), rest.begin(), rest.end());
-  return folder;
-}
-
-}  // namespace
 
 namespace {
 
@@ -163,21 +159,14 @@ bool CompleteMachine(const std::string& machine_dir, const MachineConfig& config
     if (!PrepareDriveDirectory(machine_dir, drive, error)) return false;
   }
   PathMapper paths(config.drives, config.current_dir);
-  std::vector<WindowsPath> directories = {config.windows_dir, config.system_dir};
-  if (config.nt_family()) {
-    WindowsPath drivers = config.system_dir;
-    drivers.components.push_back("drivers");
-    directories.push_back(drivers);
-  }
-  WindowsPath temp;
-  if (ParseAbsoluteWindowsPath(config.temp_dir, &temp)) directories.push_back(temp);
-  directories.push_back(CommonStartupFolder(config));
-  for (const WindowsPath& directory : directories) {
+  const InstallationLayout layout = LayoutOf(config);
+  for (const WindowsPath& directory : layout.directories) {
     if (!MakeWindowsDirectory(paths, directory, warnings, error)) return false;
   }
+  if (!MakeMakersFiles(paths, config, warnings, error)) return false;
 
   if (!CreateFileOnce(JoinHostPath(machine_dir, "registry.reg"),
-                      DefaultRegistryText(config.nt_family()), error)) {
+                      DefaultRegistryText(config), error)) {
     return false;
   }
   return CreateFileOnce(JoinHostPath(machine_dir, "cmos.bin"), std::string(kCmosSize, '\0'),
