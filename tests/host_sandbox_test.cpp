@@ -137,6 +137,7 @@ TEST_F(SandboxTest, ADriveOnAMissingHostDirectoryIsRefusedAndNothingIsMade) {
   EXPECT_NE(error.find("drive D:"), std::string::npos) << error;
   EXPECT_NE(error.find(dir_ / "nonexistent/dir"), std::string::npos) << error;
   EXPECT_FALSE(HostExists(dir_ / "nonexistent"));
+  EXPECT_FALSE(HostExists(dir_ / "machine/drive_c")) << "a refused machine is left as it was";
 
   // A directory inside the machine is made, as ever.
   WriteHostFile(dir_ / "machine/machine.ini", "[Drives]\nD=drive_d\n");

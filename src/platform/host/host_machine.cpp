@@ -124,11 +124,12 @@ bool MakeHostDirectories(const std::string& path, std::string* error) {
 
 namespace {
 
-// A drive's directory inside the machine is made when missing; one outside
-// must be there already, since a typo in machine.ini must not build a tree
-// somewhere on the host.
-bool PrepareDriveDirectory(const std::string& machine_dir, const DriveMapping& drive,
-                           std::string* error) {
+// A drive's directory outside the machine must be there already, since a
+// typo in machine.ini must not build a tree somewhere on the host. Every
+// drive is checked before any directory is made, so a refused machine is
+// left as it was.
+bool CheckDriveDirectory(const std::string& machine_dir, const DriveMapping& drive,
+                         std::string* error) {
   const std::string where = "drive " + std::string(1, drive.letter) + ": ([Drives] " +
                             std::string(1, drive.letter) + "=" + drive.host_root + ")";
   struct stat info;
@@ -137,13 +138,11 @@ bool PrepareDriveDirectory(const std::string& machine_dir, const DriveMapping& d
     *error = where + " is not a directory";
     return false;
   }
-  if (!LiesInside(drive.host_root, machine_dir)) {
-    *error = where + ": " + drive.host_root +
-             " does not exist, and nothing is created outside the machine directory; "
-             "make it or correct machine.ini";
-    return false;
-  }
-  return MakeHostDirectories(drive.host_root, error);
+  if (LiesInside(drive.host_root, machine_dir)) return true;
+  *error = where + ": " + drive.host_root +
+           " does not exist, and nothing is created outside the machine directory; "
+           "make it or correct machine.ini";
+  return false;
 }
 
 }  // namespace
@@ -156,7 +155,10 @@ bool PrepareMachineDirectory(const std::string& machine_dir, std::string* error)
 bool CompleteMachine(const std::string& machine_dir, const MachineConfig& config,
                      std::vector<std::string>* warnings, std::string* error) {
   for (const DriveMapping& drive : config.drives) {
-    if (!PrepareDriveDirectory(machine_dir, drive, error)) return false;
+    if (!CheckDriveDirectory(machine_dir, drive, error)) return false;
+  }
+  for (const DriveMapping& drive : config.drives) {
+    if (!MakeHostDirectories(drive.host_root, error)) return false;
   }
   PathMapper paths(config.drives, config.current_dir);
   const InstallationLayout layout = LayoutOf(config);
