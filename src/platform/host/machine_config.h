@@ -35,7 +35,7 @@ struct MachineConfig {
   WindowsPath system_dir;
   std::string temp_dir;     // full path, ends in a backslash
   WindowsPath current_dir;
-  std::string module_path;  // empty: the host binary through the drive that maps it
+  std::string module_path;  // empty: where the host program says the tool lies
   std::vector<DriveMapping> drives;
   std::string bios_signature = "VELMOR";
   uint16_t bios_system_id = 0;
