@@ -165,3 +165,33 @@ TEST_F(SandboxTest, MistakesInTheDriveSectionsAreNamed) {
 
 }  // namespace
 }  // namespace velsetup::host
+
+namespace velsetup::host {
+namespace {
+
+TEST(SandboxDrivesTest, ADriveDirectoryThatLinksOutOfTheMachineIsReadOnlyToo) {
+  ScratchDir dir;
+  ::mkdir((dir / "machine").c_str(), 0755);
+  ::mkdir((dir / "host").c_str(), 0755);
+  WriteHostFile(dir / "host/file.txt", "host");
+  // drive_d looks like the machine's own; it is the host's directory.
+  ASSERT_EQ(::symlink((dir / "host").c_str(), (dir / "machine/drive_d").c_str()), 0);
+  WriteHostFile(dir / "machine/machine.ini", "[Drives]\nC=" + (dir / "host") + "\nD=drive_d\n");
+  const auto before = TreeSnapshot(dir / "host");
+  ::testing::internal::CaptureStderr();
+  std::string error;
+  auto machine = HostPlatform::Open(dir / "machine", "/velsetup", &error);
+  const std::string warnings = ::testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(machine) << error;
+  // Not even the Windows directory is made on a C: outside the machine.
+  EXPECT_NE(warnings.find("drive C: is read-only"), std::string::npos) << warnings;
+  Platform p = machine->platform();
+  EXPECT_FALSE(p.files->DeleteFileA("D:\\file.txt"));
+  EXPECT_EQ(p.system->GetLastError(), win32_error::kWriteProtect);
+  EXPECT_FALSE(p.files->CreateDirectoryA("C:\\WINNT"));
+  EXPECT_EQ(p.system->GetLastError(), win32_error::kWriteProtect);
+  EXPECT_EQ(TreeSnapshot(dir / "host"), before);
+}
+
+}  // namespace
+}  // namespace velsetup::host
