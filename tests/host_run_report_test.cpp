@@ -49,7 +49,7 @@ TEST(RunReportTest, SectionsAreCountedAsTheyStartAndProgressWaitsForALongRun) {
   }
   std::fclose(terminal);
   EXPECT_EQ(std::string(text, size),
-            "\rvelsetup: 4 commands done, section [Loop]\x1b[K\r\x1b[K");
+            "\rvelsetup: 4 commands run, now in section [Loop]\x1b[K\r\x1b[K");
   std::free(text);
 }
 

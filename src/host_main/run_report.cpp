@@ -74,7 +74,7 @@ void RunReporter::CommandStarting(int32_t, uint32_t number, const std::string& s
   if (now - started_ < kProgressAfter || (shown_ && now - drawn_ < kRedrawEvery)) return;
   drawn_ = now;
   shown_ = true;
-  std::fprintf(terminal_, "\rvelsetup: %llu commands done, section [%s]\x1b[K",
+  std::fprintf(terminal_, "\rvelsetup: %llu commands run, now in section [%s]\x1b[K",
                static_cast<unsigned long long>(facts_.commands), section.c_str());
   std::fflush(terminal_);
 }
