@@ -10,8 +10,17 @@ options=("$@")
 [ ${#options[@]} -gt 0 ] || options=(-noreboot)
 jobs=$(nproc 2>/dev/null || echo 2)
 
+if [ ! -x build/host/velsetup ]; then
+  echo "== building build/host/velsetup (the first build takes a minute or two; later ones seconds)"
+fi
+start=$SECONDS
 cmake -S . -B build/host -G Ninja -DVELSETUP_TESTS=OFF >/dev/null
-cmake --build build/host -j "$jobs" >/dev/null
+# Ninja shows its progress ([12/40] ...) on one line when this is a terminal.
+if ! cmake --build build/host -j "$jobs"; then
+  echo "== the build failed; the lines above say why" >&2
+  exit 1
+fi
+echo "== built in $((SECONDS - start)) s"
 machine=${VELSETUP_MACHINE:-$HOME/.velsetup/machine}
 # A script with a kit/ folder beside it installs that kit: it goes to the
 # machine's C:\KIT first, as an engineer copies a kit onto a machine.

@@ -294,7 +294,10 @@ TEST(FileCommandsScenario, StartupFolderLinkPlacedAndRemoved) {
   OnBothBuilds(
       Os::kWin2000,
       Script({"21,,C:\\KIT\\Startup", "1,AddLink", "1,Missing", "2,DelLink", "2,DelLink"},
-             {"[Data.XX]", "CommonStartupFolder=C:\\KIT\\Startup\\", "[AddLink]",
+             // The maker's machine reads its language from rix.ini, a Wine
+             // prefix has none: the folder is named for both.
+             {"[Data.XX]", "CommonStartupFolder=C:\\KIT\\Startup\\", "[Data.US]",
+              "CommonStartupFolder=C:\\KIT\\Startup\\", "[AddLink]",
               "AddLinkFile=C:\\KIT\\tools\\Setup.lnk", "[Missing]",
               "AddLinkFile=C:\\KIT\\tools\\None.lnk", "[DelLink]", "DeleteLinkFile=Setup.lnk"}),
       [](Scenario& machine) {

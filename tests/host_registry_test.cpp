@@ -28,7 +28,7 @@ class Machine {
   explicit Machine(const std::string& os, const std::string& dir) : path_(dir + "/registry.reg") {
     OsVersionFor(os, &config_.version);
     config_.os_name = os;
-    if (!testing::HostExists(path_)) WriteHostFile(path_, DefaultRegistryText(config_.nt_family()));
+    if (!testing::HostExists(path_)) WriteHostFile(path_, DefaultRegistryText(config_));
     system_ = std::make_unique<HostSystem>(config_, "C:\\t.exe", last_error_, events_);
     registry_ = std::make_unique<HostRegistry>(path_, config_, *system_);
   }

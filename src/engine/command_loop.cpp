@@ -7,6 +7,7 @@
 #include "engine/command_section.h"
 #include "engine/command_table.h"
 #include "engine/install_log.h"
+#include "engine/run_observer.h"
 #include "engine/run_state.h"
 #include "engine/script_file.h"
 #include "engine/startup.h"
@@ -58,6 +59,7 @@ bool RunOneCommand() {
   run.cmd_param0 = ReadScriptString(script_key::kCommands, CmdSectionKey(slot, 0).c_str(), "",
                                     capacity::kParam0);
   const uint32_t number = run.current_cmd_number;
+  if (run.observer != nullptr) run.observer->CommandStarting(slot, number, run.current_section_name);
   if (number != 0) {
     const std::string full = ReadScriptString(script_key::kCommands,
                                               FullCmdSectionKey(slot).c_str(), "", capacity::kPath);

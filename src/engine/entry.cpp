@@ -24,11 +24,14 @@ void FindOwnModule() {
 
 }  // namespace
 
-int VelsetupMain(const Platform& platform, const std::string& command_line) {
+int VelsetupMain(const Platform& platform, const std::string& command_line,
+                 RunObserver* observer) {
   StartRun(platform);
+  Run().observer = observer;
   FindOwnModule();
   if (!InitINIandLogFiles(command_line)) {
     WriteLog("ERROR - ", "cannot initialize");
+    if (observer != nullptr) observer->StartupFailed();
     if (!Run().silent_mode) ShowUsageBox();
     return 0;
   }

@@ -4,10 +4,12 @@
 
 #include <string>
 
+#include "engine/run_observer.h"
 #include "platform/platform.h"
 
 namespace velsetup {
 
-int VelsetupMain(const Platform& platform, const std::string& command_line);
+int VelsetupMain(const Platform& platform, const std::string& command_line,
+                 RunObserver* observer = nullptr);
 
 }  // namespace velsetup

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "engine/run_observer.h"
 #include "engine/run_state.h"
 #include "engine/text_format.h"
 
@@ -24,6 +25,10 @@ void AppendLine(std::string line) {
   run.platform.files->AppendText(run.log_path.c_str(), line);
 }
 
+void Observe(std::string_view prefix, std::string_view message) {
+  if (RunObserver* observer = Run().observer) observer->LineLogged(prefix, message);
+}
+
 std::string CutToLogLine(std::string line) {
   if (line.size() > capacity::kLogLine - 1) line.resize(capacity::kLogLine - 1);
   return line;
@@ -38,6 +43,7 @@ std::string LogTimeStamp() {
 }
 
 void WriteLog(std::string_view prefix, std::string_view message) {
+  Observe(prefix, message);
   if (!Run().logging_enabled) return;
   std::string line = LogTimeStamp();
   line += ' ';
@@ -50,6 +56,7 @@ void WriteLog(std::string_view prefix, std::string_view message) {
 }
 
 void WriteLogText(std::string_view message) {
+  Observe("", message);
   if (!Run().logging_enabled) return;
   std::string line = LogTimeStamp();
   line += ' ';
@@ -58,8 +65,9 @@ void WriteLogText(std::string_view message) {
 }
 
 void WriteLevelLog(std::string_view detail, std::string_view summary, int level) {
-  if (!Run().logging_enabled) return;
   const char* tag = LevelTag(level);
+  Observe(tag, summary);
+  if (!Run().logging_enabled) return;
   AppendLine(Concat(tag, summary, "\n", tag, detail, "\n"));
 }
 

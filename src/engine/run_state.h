@@ -13,6 +13,7 @@
 namespace velsetup {
 
 class CmosDriver;
+class RunObserver;
 
 namespace capacity {
 constexpr size_t kField = 512;        // parameter fields and messages
@@ -45,6 +46,8 @@ struct RunState {
   std::string log_path = "c:\\system.sav\\util\\install.log";
   // The CMOS driver table of this run, chosen at the entry into the loop.
   std::shared_ptr<CmosDriver> cmos;
+  // Who watches the run for a front end; none on the Windows program.
+  RunObserver* observer = nullptr;
 };
 
 // The run of this process. StartRun() replaces it with a fresh state on the

@@ -32,6 +32,7 @@ constexpr uint32_t kSharingViolation = 32;
 constexpr uint32_t kFileExists = 80;
 constexpr uint32_t kInvalidParameter = 87;
 constexpr uint32_t kNoMoreFiles = 18;
+constexpr uint32_t kWriteProtect = 19;
 constexpr uint32_t kDiskFull = 112;
 constexpr uint32_t kCallNotImplemented = 120;
 constexpr uint32_t kInsufficientBuffer = 122;

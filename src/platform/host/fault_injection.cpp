@@ -27,6 +27,55 @@ struct Plan {
   std::vector<CallFault> calls;
 };
 
+// The calls whose seams above can fail; a fault on any other name would
+// never fire.
+constexpr const char* kInjectableCalls[] = {
+    "AppendText",        "CopyFileA",        "CreateDirectoryA",   "DeleteFileA",
+    "MoveFileA",         "MoveFileExA",      "ReadWholeFile",      "RegCreateKeyExA",
+    "RegDeleteKeyA",     "RegDeleteValueA",  "RegSetValueExA",     "RemoveDirectoryA",
+    "SetFileAttributesA", "WriteNewFile",    "WritePrivateProfileSectionA",
+    "WritePrivateProfileStringA",
+};
+
+// A positive decimal number that fits 32 bits.
+bool IsCount(const std::string& text) {
+  if (text.empty() || text.size() > 10) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  const unsigned long long value = std::strtoull(text.c_str(), nullptr, 10);
+  return value > 0 && value <= 0xFFFFFFFFull;
+}
+
+std::string CallProblem(const std::string& item) {
+  const std::string quoted = "'" + item + "'";
+  std::string rest = item;
+  const size_t at = rest.find('@');
+  if (at != std::string::npos) {
+    if (at + 1 == rest.size()) return quoted + " has nothing after its '@'";
+    rest.resize(at);
+  }
+  const size_t first = rest.find(':');
+  if (first == std::string::npos) return quoted + " is not <call>:<error>[:<nth>][@<text>]";
+  const std::string call = rest.substr(0, first);
+  bool known = false;
+  for (const char* name : kInjectableCalls) known = known || call == name;
+  if (!known) {
+    std::string names;
+    for (const char* name : kInjectableCalls) names += std::string(names.empty() ? "" : ", ") + name;
+    return quoted + ": no call named '" + call + "' can be made to fail (" + names + ")";
+  }
+  const size_t second = rest.find(':', first + 1);
+  const std::string error = rest.substr(first + 1, second == std::string::npos
+                                                        ? std::string::npos
+                                                        : second - first - 1);
+  if (!IsCount(error)) return quoted + ": '" + error + "' is no Win32 error number";
+  if (second != std::string::npos && !IsCount(rest.substr(second + 1))) {
+    return quoted + ": '" + rest.substr(second + 1) + "' is no call count (1 is the first)";
+  }
+  return std::string();
+}
+
 uint64_t Number(const std::string& text) {
   char* end = nullptr;
   const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
@@ -94,6 +143,29 @@ uint32_t InjectedError(const char* name, std::string_view subject) {
 bool Configured() {
   const Plan& plan = ThePlan();
   return plan.kill_after != 0 || !plan.calls.empty();
+}
+
+std::string Problem(const char* kill_after_writes, const char* fail_call) {
+  if (kill_after_writes != nullptr && *kill_after_writes != '\0' &&
+      !IsCount(kill_after_writes)) {
+    return std::string("VELSETUP_KILL_AFTER_WRITES='") + kill_after_writes +
+           "' is not a number of writes (1 or more)";
+  }
+  if (fail_call == nullptr || *fail_call == '\0') return std::string();
+  const std::string text = fail_call;
+  size_t start = 0;
+  for (;;) {
+    size_t end = text.find(',', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string problem = CallProblem(text.substr(start, end - start));
+    if (!problem.empty()) return "VELSETUP_FAIL_CALL: " + problem;
+    if (end == text.size()) return std::string();
+    start = end + 1;
+  }
+}
+
+std::string EnvironmentProblem() {
+  return Problem(std::getenv("VELSETUP_KILL_AFTER_WRITES"), std::getenv("VELSETUP_FAIL_CALL"));
 }
 
 }  // namespace fault

@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "platform/host/last_error.h"
@@ -38,6 +39,13 @@ uint32_t InjectedError(const char* name, std::string_view subject);
 // Whether any fault is asked for, so that the platform installs the seams
 // below at all.
 bool Configured();
+// What is wrong with the two variables as the environment holds them, one
+// sentence naming the variable and the bad part; empty when both are usable
+// (or not set). A run asked for with a typo in them would run without the
+// fault and prove nothing, so the host program refuses to start.
+std::string EnvironmentProblem();
+// The same check on given texts (null: not set).
+std::string Problem(const char* kill_after_writes, const char* fail_call);
 
 }  // namespace fault
 

@@ -189,6 +189,7 @@ bool HostFiles::CreateDirectoryA(const char* path) {
   if (!ResolveArgument(path, &resolved)) return false;
   if (resolved.windows.components.empty()) return Fail(win32_error::kAccessDenied);
   if (resolved.exists) return Fail(win32_error::kAlreadyExists);
+  if (!resolved.writable) return Fail(win32_error::kWriteProtect);
   if (resolved.windows.Text().size() > kMaxNewDirectoryPath) {
     return Fail(win32_error::kFilenameTooLong);
   }
@@ -206,6 +207,7 @@ bool HostFiles::RemoveDirectoryA(const char* path) {
   if (!resolved.exists) return Fail(win32_error::kFileNotFound);
   if (!resolved.is_directory) return Fail(win32_error::kDirectory);
   if (resolved.windows.components.empty()) return Fail(win32_error::kAccessDenied);
+  if (!resolved.writable) return Fail(win32_error::kWriteProtect);
   if (attributes_.IsReadOnly(resolved.host_path)) return Fail(win32_error::kAccessDenied);
   std::vector<std::string> names;
   if (!ReadHostDirectory(resolved.host_path, &names)) {

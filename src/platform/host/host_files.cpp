@@ -97,6 +97,7 @@ bool HostFiles::SetFileAttributesA(const char* path, uint32_t attributes) {
   ResolvedPath resolved;
   if (!ResolveArgument(path, &resolved)) return false;
   if (!resolved.exists) return Fail(win32_error::kFileNotFound);
+  if (!resolved.writable) return Fail(win32_error::kWriteProtect);
   // FILE_ATTRIBUTE_NORMAL is valid only alone, where it clears everything;
   // bits the call cannot set (the directory bit among them) are ignored.
   const uint32_t bits = attributes == file_attribute::kNormal ? 0 : attributes & kStoredAttributes;
@@ -112,6 +113,7 @@ bool HostFiles::CopyFileA(const char* source, const char* destination, bool fail
   if (from.is_directory) return Fail(win32_error::kAccessDenied);
   ResolvedPath to;
   if (!ResolveArgument(destination, &to)) return false;
+  if (!to.writable) return Fail(win32_error::kWriteProtect);
   if (to.exists) {
     if (to.is_directory) return Fail(win32_error::kAccessDenied);
     if (fail_if_exists) return Fail(win32_error::kFileExists);
@@ -212,6 +214,7 @@ bool HostFiles::DeleteFileA(const char* path) {
   if (!ResolveArgument(path, &resolved)) return false;
   if (!resolved.exists) return Fail(win32_error::kFileNotFound);
   if (resolved.is_directory) return Fail(win32_error::kAccessDenied);
+  if (!resolved.writable) return Fail(win32_error::kWriteProtect);
   if (attributes_.IsReadOnly(resolved.host_path)) return Fail(win32_error::kAccessDenied);
   if (IsLockedByAnotherProcess(resolved.host_path)) return Fail(win32_error::kSharingViolation);
   if (::unlink(resolved.host_path.c_str()) != 0) return Fail(Win32ErrorFromErrno(errno));
@@ -225,8 +228,9 @@ bool HostFiles::AppendText(const char* path, const std::string& text) {
   // Read once: the append does not change them, and the archive bit below
   // is set from what they were.
   uint32_t stored = 0;
+  if (resolved.exists && resolved.is_directory) return Fail(win32_error::kAccessDenied);
+  if (!resolved.writable) return Fail(win32_error::kWriteProtect);
   if (resolved.exists) {
-    if (resolved.is_directory) return Fail(win32_error::kAccessDenied);
     stored = attributes_.Stored(resolved.host_path, false);
     if ((stored & file_attribute::kReadOnly) != 0) return Fail(win32_error::kAccessDenied);
   }
@@ -302,6 +306,7 @@ bool HostFiles::ReadWholeFile(const char* path, std::string* bytes) {
 bool HostFiles::WriteNewFile(const char* path, const std::string& bytes) {
   ResolvedPath resolved;
   if (!ResolveArgument(path, &resolved)) return false;
+  if (!resolved.writable) return Fail(win32_error::kWriteProtect);
   if (resolved.exists) {
     if (resolved.is_directory) return Fail(win32_error::kAccessDenied);
     // CREATE_ALWAYS refuses a read-only file, and a hidden or system one when
@@ -348,6 +353,8 @@ bool HostFiles::Move(const char* existing, const char* new_name, bool replace,
   if (!from.exists) return Fail(win32_error::kFileNotFound);
   ResolvedPath to;
   if (!ResolveArgument(new_name, &to)) return false;
+  // Moving off a read-only drive would delete there, onto one would write.
+  if (!from.writable || !to.writable) return Fail(win32_error::kWriteProtect);
   if (to.exists) {
     struct stat source_info, destination_info;
     if (::stat(from.host_path.c_str(), &source_info) == 0 &&

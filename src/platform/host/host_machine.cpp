@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/host/drive_access.h"
+#include "platform/host/installation_layout.h"
 #include "platform/host/path_mapper.h"
 #include "platform/host/registry_defaults.h"
 
@@ -65,12 +67,32 @@ bool MakeWindowsDirectory(PathMapper& paths, const WindowsPath& directory,
       *error = prefix.Text() + " (" + resolved.host_path + ") is a file, not a directory";
       return false;
     }
+    if (!resolved.writable) {
+      warnings->push_back("cannot create " + directory.Text() + ": drive " +
+                          std::string(1, directory.drive) + ": is read-only");
+      return true;
+    }
     if (::mkdir(resolved.host_path.c_str(), 0755) != 0 && errno != EEXIST) {
       *error = Describe("cannot create " + resolved.host_path, errno);
       return false;
     }
   }
   return true;
+}
+
+// The description file the maker's factory puts on its PCs, and its folder.
+bool MakeMakersFiles(PathMapper& paths, const MachineConfig& config,
+                     std::vector<std::string>* warnings, std::string* error) {
+  const std::string text = DescriptionFileText(config);
+  if (text.empty()) return true;
+  WindowsPath file;
+  ParseAbsoluteWindowsPath(kDescriptionFilePath, &file);
+  WindowsPath folder = file;
+  folder.components.pop_back();
+  if (!MakeWindowsDirectory(paths, folder, warnings, error)) return false;
+  ResolvedPath resolved;
+  if (paths.Resolve(file.Text(), &resolved) != 0 || !resolved.writable) return true;
+  return CreateFileOnce(resolved.host_path, text, error);
 }
 
 }  // namespace
@@ -99,23 +121,28 @@ bool MakeHostDirectories(const std::string& path, std::string* error) {
   return true;
 }
 
+
 namespace {
 
-// Where each Windows keeps the Startup folder of all users, as a fresh
-// installation has it.
-WindowsPath CommonStartupFolder(const MachineConfig& config) {
-  WindowsPath folder = config.windows_dir;
-  std::vector<std::string> rest;
-  if (!config.nt_family()) {
-    rest = {"Start Menu", "Programs", "StartUp"};
-  } else if (config.version.major < 5) {
-    rest = {"Profiles", "All Users", "Start Menu", "Programs", "Startup"};
-  } else {
-    folder.components = {"Documents and Settings", "All Users", "Start Menu", "Programs",
-                         "Startup"};
+// A drive's directory outside the machine must be there already, since a
+// typo in machine.ini must not build a tree somewhere on the host. Every
+// drive is checked before any directory is made, so a refused machine is
+// left as it was.
+bool CheckDriveDirectory(const std::string& machine_dir, const DriveMapping& drive,
+                         std::string* error) {
+  const std::string where = "drive " + std::string(1, drive.letter) + ": ([Drives] " +
+                            std::string(1, drive.letter) + "=" + drive.host_root + ")";
+  struct stat info;
+  if (::stat(drive.host_root.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) return true;
+    *error = where + " is not a directory";
+    return false;
   }
-  folder.components.insert(folder.components.end(), rest.begin(), rest.end());
-  return folder;
+  if (LiesInside(drive.host_root, machine_dir)) return true;
+  *error = where + ": " + drive.host_root +
+           " does not exist, and nothing is created outside the machine directory; "
+           "make it or correct machine.ini";
+  return false;
 }
 
 }  // namespace
@@ -128,24 +155,20 @@ bool PrepareMachineDirectory(const std::string& machine_dir, std::string* error)
 bool CompleteMachine(const std::string& machine_dir, const MachineConfig& config,
                      std::vector<std::string>* warnings, std::string* error) {
   for (const DriveMapping& drive : config.drives) {
+    if (!CheckDriveDirectory(machine_dir, drive, error)) return false;
+  }
+  for (const DriveMapping& drive : config.drives) {
     if (!MakeHostDirectories(drive.host_root, error)) return false;
   }
   PathMapper paths(config.drives, config.current_dir);
-  std::vector<WindowsPath> directories = {config.windows_dir, config.system_dir};
-  if (config.nt_family()) {
-    WindowsPath drivers = config.system_dir;
-    drivers.components.push_back("drivers");
-    directories.push_back(drivers);
-  }
-  WindowsPath temp;
-  if (ParseAbsoluteWindowsPath(config.temp_dir, &temp)) directories.push_back(temp);
-  directories.push_back(CommonStartupFolder(config));
-  for (const WindowsPath& directory : directories) {
+  const InstallationLayout layout = LayoutOf(config);
+  for (const WindowsPath& directory : layout.directories) {
     if (!MakeWindowsDirectory(paths, directory, warnings, error)) return false;
   }
+  if (!MakeMakersFiles(paths, config, warnings, error)) return false;
 
   if (!CreateFileOnce(JoinHostPath(machine_dir, "registry.reg"),
-                      DefaultRegistryText(config.nt_family()), error)) {
+                      DefaultRegistryText(config), error)) {
     return false;
   }
   return CreateFileOnce(JoinHostPath(machine_dir, "cmos.bin"), std::string(kCmosSize, '\0'),

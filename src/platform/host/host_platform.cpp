@@ -28,6 +28,7 @@ std::string AbsoluteHostPath(const std::string& path) {
 std::string ModulePathOf(const MachineConfig& config, const PathMapper& paths,
                          const std::string& host_binary_path) {
   if (!config.module_path.empty()) return config.module_path;
+  if (host_binary_path.find(":\\") != std::string::npos) return host_binary_path;
   if (auto windows = paths.WindowsPathOf(AbsoluteHostPath(host_binary_path))) return *windows;
   // No drive shows the program (Z: given empty): it seems to lie in C:\.
   const size_t slash = host_binary_path.rfind('/');

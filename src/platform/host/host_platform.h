@@ -28,7 +28,9 @@ namespace velsetup::host {
 class HostPlatform {
  public:
   // Opens the machine in `machine_dir`, creating it or completing it first.
-  // `host_binary_path` is the tool's own program, the default module path.
+  // `host_binary_path` is where the tool's own program is taken to lie, the
+  // default module path: a host path, seen through the drive that maps it,
+  // or a Windows path (anything holding ":\\"), taken as it is.
   // Null, with `*error` saying why, when the directory cannot be made ready
   // or its registry.reg cannot be parsed (it is left as it is for the user
   // to repair: a registry is never replaced behind its owner's back).

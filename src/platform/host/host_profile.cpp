@@ -17,7 +17,8 @@ bool IsBareName(const std::string& name) {
 
 }  // namespace
 
-uint32_t HostProfile::HostPathOf(const char* file, std::string* host_path, bool* remembered) {
+uint32_t HostProfile::HostPathOf(const char* file, std::string* host_path, bool* remembered,
+                                 bool* writable) {
   // No file at all means the system's own win.ini.
   std::string name = file == nullptr ? "win.ini" : file;
   *remembered = false;
@@ -25,14 +26,17 @@ uint32_t HostProfile::HostPathOf(const char* file, std::string* host_path, bool*
   if (IsBareName(name)) name = windows_dir_ + "\\" + name;
   const auto known = resolved_.find(name);
   if (known != resolved_.end()) {
-    *host_path = known->second;
+    *host_path = known->second.host_path;
+    if (writable != nullptr) *writable = known->second.writable;
     *remembered = true;
     return 0;
   }
-  const uint32_t error = files_.Resolve(name, host_path);
+  bool on_writable_drive = true;
+  const uint32_t error = files_.Resolve(name, host_path, &on_writable_drive);
   if (error == 0) {
     if (resolved_.size() > 256) resolved_.clear();
-    resolved_[name] = *host_path;
+    resolved_[name] = Target{*host_path, on_writable_drive};
+    if (writable != nullptr) *writable = on_writable_drive;
   }
   return error;
 }
@@ -47,7 +51,11 @@ void HostProfile::Report(uint32_t error) {
   if (error != kUntouched) files_.SetLastError(error);
 }
 
-bool HostProfile::RefuseWrite(const std::string& host_path) {
+bool HostProfile::RefuseWrite(const std::string& host_path, bool writable) {
+  if (!writable) {
+    files_.SetLastError(win32_error::kWriteProtect);
+    return true;
+  }
   if (store_.IsLockedByOther(host_path)) {
     files_.SetLastError(win32_error::kSharingViolation);
     return true;
@@ -113,13 +121,14 @@ bool HostProfile::WritePrivateProfileStringA(const char* section, const char* ke
                                              const char* value, const char* file) {
   std::string host_path;
   bool remembered = false;
-  const uint32_t path_error = HostPathOf(file, &host_path, &remembered);
+  bool writable = true;
+  const uint32_t path_error = HostPathOf(file, &host_path, &remembered, &writable);
   if (path_error != 0) {
     files_.SetLastError(path_error);
     return false;
   }
   const bool flush = section == nullptr && key == nullptr && value == nullptr;
-  if (!flush && RefuseWrite(host_path)) return false;
+  if (!flush && RefuseWrite(host_path, writable)) return false;
   uint32_t error = kUntouched;
   const bool ok = store_.WriteString(section, key, value, host_path, &error);
   if (remembered && !ok && (error == win32_error::kFileNotFound || error == win32_error::kPathNotFound)) {
@@ -134,12 +143,13 @@ bool HostProfile::WritePrivateProfileSectionA(const char* section, const char* d
                                               const char* file) {
   std::string host_path;
   bool remembered = false;
-  const uint32_t path_error = HostPathOf(file, &host_path, &remembered);
+  bool writable = true;
+  const uint32_t path_error = HostPathOf(file, &host_path, &remembered, &writable);
   if (path_error != 0) {
     files_.SetLastError(path_error);
     return false;
   }
-  if (RefuseWrite(host_path)) return false;
+  if (RefuseWrite(host_path, writable)) return false;
   uint32_t error = kUntouched;
   const bool ok = store_.WriteSection(section, data, host_path, &error);
   if (remembered && !ok && (error == win32_error::kFileNotFound || error == win32_error::kPathNotFound)) {

@@ -36,18 +36,24 @@ class HostProfile : public ProfileApi {
   // The host file behind `file` as the profile calls name files; 0 or the
   // Win32 error of a path that leads nowhere.
   // `*remembered` tells a path taken from the last lookup: a call that then
-  // finds no file forgets it and looks again.
-  uint32_t HostPathOf(const char* file, std::string* host_path, bool* remembered);
+  // finds no file forgets it and looks again. `*writable` (when asked for)
+  // tells whether the file's drive takes changes.
+  uint32_t HostPathOf(const char* file, std::string* host_path, bool* remembered,
+                      bool* writable = nullptr);
   void Forget(const char* file);
   void Report(uint32_t error);
-  bool RefuseWrite(const std::string& host_path);
+  bool RefuseWrite(const std::string& host_path, bool writable);
 
   HostFileAccess& files_;
   std::string windows_dir_;
   // The host file each profile path led to last. A run names the same
   // working copy thousands of times; the lookup, component by component, is
   // redone only when a call finds no file there.
-  std::unordered_map<std::string, std::string> resolved_;
+  struct Target {
+    std::string host_path;
+    bool writable = true;
+  };
+  std::unordered_map<std::string, Target> resolved_;
   ProfileStore store_;
 };
 

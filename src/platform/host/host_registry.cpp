@@ -55,6 +55,7 @@ HostRegistry::HostRegistry(std::string registry_path, const MachineConfig& confi
                            const HostSystem& system)
     : os_name_(config.os_name),
       nt_family_(config.nt_family()),
+      config_(config),
       system_(system),
       store_(std::move(registry_path)),
       next_handle_(kFirstHandle) {}
@@ -72,7 +73,7 @@ uint32_t HostRegistry::Load(std::string* error) {
   const uint32_t read = store_.Read(&bytes);
   if (read == win32_error::kFileNotFound) {
     broken_.clear();
-    Adopt(DefaultRegistryTree(nt_family_));
+    Adopt(DefaultRegistryTree(config_));
     return kSuccess;
   }
   if (read != kSuccess) {

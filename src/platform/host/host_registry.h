@@ -113,6 +113,7 @@ class HostRegistry : public RegistryApi {
 
   std::string os_name_;
   bool nt_family_;
+  MachineConfig config_;  // what a registry made afresh holds
   const HostSystem& system_;
   RegistryStore store_;
   RegistryTree tree_;

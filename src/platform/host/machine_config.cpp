@@ -1,6 +1,10 @@
 #include "platform/host/machine_config.h"
 
 #include <cstdlib>
+#include <map>
+#include <vector>
+
+#include "platform/host/drive_access.h"
 
 namespace velsetup::host {
 
@@ -62,6 +66,23 @@ class IniReader {
   bool Has(const char* section, const std::string& key) {
     return store_.ReadString(path_, section, key, kAbsent) != kAbsent;
   }
+  // The keys of a section in file order, repeats included, as written.
+  std::vector<std::string> Keys(const char* section) {
+    std::vector<char> buffer(64 * 1024);
+    uint32_t error = 0;
+    const uint32_t length = store_.GetSection(section, buffer.data(),
+                                              static_cast<uint32_t>(buffer.size()), path_, &error);
+    std::vector<std::string> keys;
+    for (size_t start = 0; start < length;) {
+      const std::string line(buffer.data() + start);
+      start += line.size() + 1;
+      const size_t equals = line.find('=');
+      if (equals != std::string::npos && line[0] != ';') {
+        keys.push_back(CleanValue(line.substr(0, equals)));
+      }
+    }
+    return keys;
+  }
 
  private:
   ProfileStore& store_;
@@ -83,6 +104,25 @@ WindowsPath Below(const WindowsPath& directory, const char* name) {
   WindowsPath path = directory;
   path.components.push_back(name);
   return path;
+}
+
+// A section keyed by drive letters: each key a single letter, each letter
+// once (the profile reads the first of a name, so a second is dead text).
+void CheckDriveKeys(IniReader& ini, const char* section, std::vector<std::string>* warnings) {
+  std::map<char, int> seen;
+  for (const std::string& key : ini.Keys(section)) {
+    const char letter = key.size() == 1 ? key[0] : '\0';
+    const char upper = letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 32) : letter;
+    if (upper < 'A' || upper > 'Z') {
+      warnings->push_back(std::string("[") + section + "] " + key +
+                          "= is not a drive letter; it is ignored");
+      continue;
+    }
+    if (++seen[upper] == 2) {
+      warnings->push_back(std::string("[") + section + "] " + std::string(1, upper) +
+                          " is given more than once; only the first is used");
+    }
+  }
 }
 
 }  // namespace
@@ -166,6 +206,8 @@ MachineConfig LoadMachineConfig(const std::string& machine_dir, ProfileStore& st
     }
   }
 
+  CheckDriveKeys(ini, "Drives", warnings);
+  CheckDriveKeys(ini, "DriveAccess", warnings);
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
     const std::string key(1, letter);
     std::string directory;
@@ -178,8 +220,15 @@ MachineConfig LoadMachineConfig(const std::string& machine_dir, ProfileStore& st
     }
     if (directory.empty()) continue;
     const std::string host_root =
-        directory[0] == '/' ? directory : JoinHostPath(machine_dir, directory);
-    config.drives.push_back(DriveMapping{letter, LexicallyNormalHostPath(host_root)});
+        LexicallyNormalHostPath(directory[0] == '/' ? directory : JoinHostPath(machine_dir, directory));
+    DriveAccess access = DriveAccess::kDefault;
+    const std::string access_text = ini.Get("DriveAccess", key);
+    if (!access_text.empty() && !ParseDriveAccess(access_text, &access)) {
+      warnings->push_back("[DriveAccess] " + key + "=" + access_text +
+                          " is neither writable nor read-only; the drive keeps its default");
+    }
+    config.drives.push_back(
+        DriveMapping{letter, host_root, DriveIsWritable(host_root, machine_dir, access)});
   }
 
   config.bios_signature = ini.Has("Bios", "Signature") ? ini.Get("Bios", "Signature") : "VELMOR";
@@ -220,8 +269,10 @@ const char* DefaultMachineIni() {
          "TempDir=\n"
          "; Default C:\\\n"
          "CurrentDir=\n"
-         "; The tool's own path (GetModuleFileNameA). Default: the host program's path seen\n"
-         "; through the drive that maps it, as Z:\\usr\\local\\bin\\velsetup.\n"
+         "; The tool's own path (GetModuleFileNameA), whose directory is ~%C001. Default:\n"
+         "; the host program's path when it lies inside this directory; otherwise beside\n"
+         "; the script (Z:\\home\\a\\kit\\velsetup for /home/a/kit/setup.ini), or in the\n"
+         "; current directory when no script is named.\n"
          "ModulePath=\n"
          "; Privileges whose adjustment fails, comma-separated (SeShutdownPrivilege, ...).\n"
          "FailPrivileges=\n"
@@ -231,8 +282,14 @@ const char* DefaultMachineIni() {
          "; absolute. C and Z are always there unless given empty; list D, E, ... to add\n"
          "; drives.\n"
          "C=drive_c\n"
-         "; The host's root, as Wine maps it.\n"
+         "; The host's root, as Wine maps it: read-only, see [DriveAccess].\n"
          "Z=/\n"
+         "\n"
+         "[DriveAccess]\n"
+         "; A drive whose directory lies outside this machine's directory is read-only:\n"
+         "; every change there fails with error 19 (the media is write protected), so a\n"
+         "; script cannot touch the host. D=writable lends one such drive to the\n"
+         "; machine; D=read-only makes a drive inside the machine act as a CD.\n"
          "\n"
          "[Bios]\n"
          "; The 6 bytes at F000:FFEA (zero bytes pad a shorter text); empty for a machine\n"

@@ -3,6 +3,9 @@
 //   [Machine] OS, UserLanguage, WindowsDir, SystemDir, TempDir, CurrentDir, ModulePath
 //   [Drives]  one key per drive letter: a directory, relative to the machine
 //             directory or absolute
+//   [DriveAccess] one key per drive letter: writable or read-only (see
+//             drive_access.h; outside the machine directory read-only is
+//             the default)
 //   [Bios]    Signature, SystemID, IdString
 //
 // A key that is missing or empty takes its default. Text from a ";" at the
@@ -32,7 +35,7 @@ struct MachineConfig {
   WindowsPath system_dir;
   std::string temp_dir;     // full path, ends in a backslash
   WindowsPath current_dir;
-  std::string module_path;  // empty: the host binary through the drive that maps it
+  std::string module_path;  // empty: where the host program says the tool lies
   std::vector<DriveMapping> drives;
   std::string bios_signature = "VELMOR";
   uint16_t bios_system_id = 0;

@@ -4,10 +4,14 @@
 
 namespace velsetup::host {
 
-uint32_t MachineFileAccess::Resolve(const std::string& windows_path, std::string* host_path) {
+uint32_t MachineFileAccess::Resolve(const std::string& windows_path, std::string* host_path,
+                                    bool* writable) {
   ResolvedPath resolved;
   const uint32_t error = paths_.Resolve(windows_path, &resolved);
-  if (error == win32_error::kSuccess) *host_path = resolved.host_path;
+  if (error == win32_error::kSuccess) {
+    *host_path = resolved.host_path;
+    *writable = resolved.writable;
+  }
   return error;
 }
 

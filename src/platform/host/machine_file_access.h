@@ -14,7 +14,8 @@ class MachineFileAccess : public HostFileAccess {
   MachineFileAccess(PathMapper& paths, DosAttributes& attributes, LastError& last_error)
       : paths_(paths), attributes_(attributes), last_error_(last_error) {}
 
-  uint32_t Resolve(const std::string& windows_path, std::string* host_path) override;
+  uint32_t Resolve(const std::string& windows_path, std::string* host_path,
+                   bool* writable) override;
   bool IsReadOnly(const std::string& host_path) override;
   void SetLastError(uint32_t code) override { last_error_.code = code; }
 

@@ -69,11 +69,21 @@ const DriveMapping* PathMapper::DriveOf(char letter) const {
   return nullptr;
 }
 
-bool PathMapper::InsideDrives(const std::string& real_path) const {
-  for (const std::string& root : real_roots_) {
-    if (IsAtOrBelow(real_path, root)) return true;
+const DriveMapping* PathMapper::DriveHolding(const std::string& real_path) const {
+  const DriveMapping* best = nullptr;
+  size_t best_length = 0;
+  for (size_t i = 0; i < drives_.size(); ++i) {
+    const std::string& root = real_roots_[i];
+    if (!IsAtOrBelow(real_path, root)) continue;
+    const bool closer = best == nullptr || root.size() > best_length;
+    // Of two drives on one directory, the read-only one decides.
+    const bool stricter = best != nullptr && root.size() == best_length && best->writable &&
+                          !drives_[i].writable;
+    if (!closer && !stricter) continue;
+    best = &drives_[i];
+    best_length = root.size();
   }
-  return false;
+  return best;
 }
 
 uint32_t PathMapper::Resolve(const std::string& windows_path, ResolvedPath* resolved) {
@@ -84,6 +94,7 @@ uint32_t PathMapper::Resolve(const std::string& windows_path, ResolvedPath* reso
   if (drive == nullptr) return win32_error::kPathNotFound;
 
   std::string host = drive->host_root;
+  bool writable = drive->writable;
   const std::vector<std::string>& components = result.windows.components;
   struct stat info;
   // The drive's directory is looked at by itself only when the path names
@@ -122,7 +133,9 @@ uint32_t PathMapper::Resolve(const std::string& windows_path, ResolvedPath* reso
         present = false;
         break;
       }
-      if (!InsideDrives(target)) return win32_error::kAccessDenied;
+      const DriveMapping* holder = DriveHolding(target);
+      if (holder == nullptr) return win32_error::kAccessDenied;
+      writable = holder->writable;
     }
     if (!last && !S_ISDIR(entry.st_mode)) return win32_error::kPathNotFound;
     info = entry;
@@ -130,6 +143,7 @@ uint32_t PathMapper::Resolve(const std::string& windows_path, ResolvedPath* reso
   result.host_path = host;
   result.exists = present;
   result.is_directory = present && S_ISDIR(info.st_mode);
+  result.writable = writable;
   *resolved = std::move(result);
   return win32_error::kSuccess;
 }

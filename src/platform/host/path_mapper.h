@@ -25,6 +25,9 @@ namespace velsetup::host {
 struct DriveMapping {
   char letter = 'C';      // upper case
   std::string host_root;  // absolute, without a trailing "/" (except "/")
+  // A read-only drive refuses every change with "write protected", as a
+  // write-protected medium does; see machine_config.h for which drives are.
+  bool writable = true;
 };
 
 struct ResolvedPath {
@@ -32,6 +35,9 @@ struct ResolvedPath {
   WindowsPath windows;      // the full Windows path
   bool exists = false;      // the last component exists (after links)
   bool is_directory = false;
+  // The path ends on a drive that takes changes: its own drive, or the drive
+  // a symbolic link on the way leads into.
+  bool writable = true;
 };
 
 class PathMapper {
@@ -41,7 +47,9 @@ class PathMapper {
   // Returns 0 when every directory on the way exists (the last component need
   // not), or the Win32 error Windows gives: 3 for a missing directory, a
   // file used as one or an unmapped drive, 5 for a link out of the drives,
-  // 123 and 206 as ParseWindowsPath.
+  // 123 and 206 as ParseWindowsPath. A link leads onto the drive whose
+  // directory holds its target most closely, and the path takes that
+  // drive's writability, so no link carries a write off a read-only drive.
   uint32_t Resolve(const std::string& windows_path, ResolvedPath* resolved);
 
   // The Windows form of an absolute host path, through the drive whose
@@ -54,7 +62,9 @@ class PathMapper {
 
  private:
   const DriveMapping* DriveOf(char letter) const;
-  bool InsideDrives(const std::string& real_path) const;
+  // The drive whose real directory holds `real_path` most closely; null
+  // when none does.
+  const DriveMapping* DriveHolding(const std::string& real_path) const;
 
   std::vector<DriveMapping> drives_;
   std::vector<std::string> real_roots_;  // the drives' directories with links resolved
