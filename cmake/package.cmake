@@ -21,6 +21,9 @@ configure_file(${CMAKE_SOURCE_DIR}/packaging/README-WINDOWS.txt
 velsetup_stage_text(${CMAKE_BINARY_DIR}/README-WINDOWS.txt README.TXT)
 file(GLOB_RECURSE VELSETUP_EXAMPLE_FILES RELATIVE ${CMAKE_SOURCE_DIR}
      CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/examples/*)
+# The examples carry stand-ins for the maker's CMOS drivers, which only the
+# simulated machine accepts; a real machine needs the maker's own files.
+list(FILTER VELSETUP_EXAMPLE_FILES EXCLUDE REGEX "\\.(VxD|SYS)$")
 foreach(example ${VELSETUP_EXAMPLE_FILES})
   if(example MATCHES "\\.(ini|txt|INI|TXT)$")
     velsetup_stage_text(${CMAKE_SOURCE_DIR}/${example} ${example})

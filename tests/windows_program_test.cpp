@@ -237,6 +237,9 @@ TEST(ReleasePackage, HoldsTheProgramsTheReadmeAndTheExamplesWithWindowsLineEnds)
     EXPECT_EQ(bare, 0u) << "line ends without CR";
   }
   EXPECT_NE(ReadHostFile(scratch / "README.TXT").find(kVersionText), std::string::npos);
+  // The simulated machine's stand-ins for the maker's drivers stay out.
+  EXPECT_FALSE(HostExists(scratch / "examples/HWAInt15.VxD"));
+  EXPECT_FALSE(HostExists(scratch / "examples/HWAMGMT.SYS"));
 }
 
 // The reader itself, on damaged images: it must refuse them, never read past
