@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/entry.h"
+#include "program/velsetup_main.h"
 #include "platform/host/host_platform.h"
 
 namespace {

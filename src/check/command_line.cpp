@@ -5,7 +5,7 @@
 #include "check/variable_tokens.h"
 #include "engine/text_cleaning.h"
 #include "engine/text_format.h"
-#include "platform/host/profile_document.h"
+#include "profile/profile_document.h"
 
 namespace velsetup::check {
 
@@ -13,7 +13,8 @@ namespace {
 
 constexpr size_t kNumberCapacity = 260;  // the engine keeps 259 characters of a number
 
-using host::TrimProfileBlanks;
+using profile::TrimProfileBlanks;
+using profile::Unquoted;
 
 // As names compare: ASCII letters without regard to case; nothing trimmed,
 // since a piece between tokens may start or end with a blank.
@@ -32,7 +33,7 @@ ProfileNumber ReadProfileNumber(std::string_view text) {
   const std::string_view digits = !text.empty() && text[0] == '-' ? text.substr(1) : text;
   number.plain = !digits.empty() && std::all_of(digits.begin(), digits.end(),
                                                 [](char c) { return c >= '0' && c <= '9'; });
-  number.value = host::ParseProfileInteger(text, &number.has_digits);
+  number.value = profile::ParseProfileInteger(text, &number.has_digits);
   return number;
 }
 

@@ -14,18 +14,18 @@
 #include "check/variable_tokens.h"
 #include "commands/file_lines.h"
 #include "commands/registry_edit_line.h"
-#include "engine/command_table.h"
+#include "engine/script_keys.h"
 #include "engine/run_state.h"
 #include "engine/text_cleaning.h"
 #include "engine/text_format.h"
-#include "platform/host/profile_document.h"
+#include "profile/profile_document.h"
 
 namespace velsetup::check {
 
 namespace {
 
-using host::FoldName;
-using host::TrimProfileBlanks;
+using profile::FoldName;
+using profile::TrimProfileBlanks;
 
 bool IsBlank(char c) { return IsCleaningWhitespace(c); }
 
@@ -199,18 +199,18 @@ class Checker {
 
   std::vector<Target> TargetsOf(const CommandLine& command) const {
     std::vector<Target> targets;
-    const CommandRule& rule = command.rule();
+    const CommandFacts& rule = command.rule();
     const std::string name = ShortName(command.Number());
-    if (rule.branches) {
-      for (const FieldRule& field : rule.fields) {
+    if (rule.course == Course::kBranches) {
+      for (const FieldFact& field : rule.fields()) {
         if (field.role != FieldRole::kTarget) continue;
         const size_t i = static_cast<size_t>(field.index);
         const std::string what =
-            i < rule.outcomes.size() ? Concat(name, " for ", rule.outcomes[i]) : name;
+            field.outcome != nullptr ? Concat(name, " for ", field.outcome) : name;
         targets.push_back({command.line, command.Field(i), field.expanded, false, what, true});
       }
     }
-    if (command.Number() == 17) {
+    if (rule.course == Course::kAsks) {
       const int32_t type = BoxType(command);
       // The buttons in the order of the fields their answers pick.
       const char* const buttons[] = {type == 2 ? "OK" : "Yes", type == 2 ? "Cancel" : "No",
@@ -220,7 +220,7 @@ class Checker {
                            Concat("CMD17 for the answer ", buttons[field - 2]), false});
       }
     }
-    if (command.Number() == 26) {
+    if (rule.effect == Effect::kSetsValues) {
       for (const ValueWrite& write : ValueWrites(command)) {
         if (EqualsIgnoreCase(write.section, script_key::kState) &&
             EqualsIgnoreCase(write.key, script_key::kNextSection)) {
@@ -282,14 +282,13 @@ class Checker {
     }
     for (const CommandSection& section : command_sections_) {
       for (const CommandLine& command : section.commands) {
-        switch (command.Number()) {
-          case 1:
-          case 2: reads_language_data_ = true; break;
-          case 28: appends_ = true; break;
-          case 26:
+        switch (command.rule().effect) {
+          case Effect::kReadsLanguageData: reads_language_data_ = true; break;
+          case Effect::kAppendsFile: appends_ = true; break;
+          case Effect::kSetsValues:
             for (const ValueWrite& write : ValueWrites(command)) NoteValueWrite(write);
             break;
-          case 27:
+          case Effect::kSetsVariables:
             for (const VariableWrite& write : VariableWrites(command)) {
               if (write.name_expanded && HasToken(write.name)) {
                 variables_unknown_ = true;
@@ -334,7 +333,7 @@ class Checker {
     for (const CommandLine& command : commands) {
       CheckCommand(section, command);
       const bool last = command.index + 1 == commands.size();
-      if (!last && command.Number() == 0 && !jumps_forward) {
+      if (!last && command.rule().course == Course::kEndsSection && !jumps_forward) {
         const CommandLine& next = commands[command.index + 1];
         // The next section is expanded from the slot of that command 0 on, so
         // these lines run after it only where it is shorter than they are.
@@ -343,13 +342,14 @@ class Checker {
                               " ends the section (it reads as command 0); this line and those "
                               "after it stay in their slots and run after a shorter next section"));
       }
-      if (!last && IsBranch(command) && commands[command.index + 1].Number() != 0) {
+      if (!last && IsBranch(command) &&
+          commands[command.index + 1].rule().course != Course::kEndsSection) {
         found_.Warning(command.line, Concat("the commands after this ", ShortName(command.Number()),
                                             " still run: the section it chooses starts only when ",
                                             Bracketed(section.section->name), " ends"));
       }
-      if (command.Number() == 6) CheckMoveBack(section, command);
-      if (command.Number() == 7) {
+      if (command.rule().course == Course::kMovesBack) CheckMoveBack(section, command);
+      if (command.rule().course == Course::kMovesForward) {
         CheckSkip(section, command);
         jumps_forward = true;
       }
@@ -357,8 +357,8 @@ class Checker {
   }
 
   static bool IsBranch(const CommandLine& command) {
-    if (command.Number() == 17) return !AnswerFields(BoxType(command)).empty();
-    return command.rule().branches;
+    if (command.rule().course == Course::kAsks) return !AnswerFields(BoxType(command)).empty();
+    return command.rule().course == Course::kBranches;
   }
 
   void CheckCommand(const CommandSection& section, const CommandLine& command) {
@@ -368,7 +368,7 @@ class Checker {
                                         "and ends the section"));
       return;
     }
-    const CommandRule& rule = command.rule();
+    const CommandFacts& rule = command.rule();
     if (!command.number.plain) {
       found_.Warning(command.line,
                      Concat("the command number ", Quoted(command.number_text), " reads as ",
@@ -379,7 +379,7 @@ class Checker {
       found_.Warning(command.line, Concat("';' starts a comment here: ", Quoted(lost),
                                           " is not part of the command"));
     }
-    if (!rule.defined) {
+    if (!rule.defined()) {
       found_.Error(command.line, Concat("there is no command ",
                                         std::to_string(static_cast<int32_t>(command.Number())),
                                         ": the tool logs it as not defined and goes on"));
@@ -387,7 +387,7 @@ class Checker {
     }
     if (!rule.supported) {
       found_.Warning(command.line,
-                     Concat(CommandName(command.Number()),
+                     Concat(command.rule().name,
                             " is not supported: the tool only logs \"Not Supported yet.\""));
       return;
     }
@@ -397,9 +397,9 @@ class Checker {
   }
 
   void CheckFieldCount(const CommandLine& command) {
-    const CommandRule& rule = command.rule();
+    const CommandFacts& rule = command.rule();
     int read = FieldsRead(rule, command.Inline());
-    if (command.Number() == 17) {
+    if (rule.course == Course::kAsks) {
       const std::vector<int> answers = AnswerFields(BoxType(command));
       if (!answers.empty()) read = answers.back() + 1;
       if (answers.empty() && command.fields.size() > 2) {
@@ -422,10 +422,10 @@ class Checker {
   }
 
   void CheckFields(const CommandSection& section, const CommandLine& command) {
-    const CommandRule& rule = command.rule();
+    const CommandFacts& rule = command.rule();
     const std::string name = ShortName(command.Number());
     const bool inline_form = command.Inline();
-    for (const FieldRule& field : rule.fields) {
+    for (const FieldFact& field : rule.fields()) {
       if (field.form == FieldForm::kInlineOnly && !inline_form) continue;
       const std::string value = command.Field(static_cast<size_t>(field.index));
       const std::string where = Concat("field ", std::to_string(field.index), " of ", name);
@@ -649,8 +649,8 @@ class Checker {
   // Neither does CMD05: it changes [DATA], but only RunCount, which no
   // command tests.
   bool EndsLoop(const CommandLine& command, size_t move_back_at) {
-    if (command.Number() == 0 || command.rule().ends_run) return true;
-    if (command.Number() == 7) {
+    if (command.rule().result_ends_run()) return true;
+    if (command.rule().course == Course::kMovesForward) {
       bool unknown = false;
       std::string written;
       for (int32_t n : CountsOf("IncCommand", &unknown, &written)) {
@@ -658,7 +658,7 @@ class Checker {
       }
       return unknown;
     }
-    if (command.Number() == 26) {
+    if (command.rule().effect == Effect::kSetsValues) {
       for (const ValueWrite& write : ValueWrites(command)) {
         if (HasToken(write.section) || HasToken(write.key)) return true;
         if (EqualsIgnoreCase(write.section, script_key::kData) &&
@@ -711,10 +711,10 @@ class Checker {
   // --- data sections
 
   void CheckDataSection(const CommandLine& command) {
-    const CommandRule& rule = command.rule();
+    const CommandFacts& rule = command.rule();
     const std::string name = ShortName(command.Number());
-    if (command.Number() == 17) return CheckMessageSection(command);
-    if (command.Number() == 25) return CheckIdList(command);
+    if (rule.data == DataKind::kMessage) return CheckMessageSection(command);
+    if (rule.data == DataKind::kIdList) return CheckIdList(command);
     if (rule.form != ParamForm::kData &&
         !(rule.form == ParamForm::kInlineOrData && !command.Inline())) {
       return;
@@ -801,7 +801,7 @@ class Checker {
 
   void CheckDataLine(const CommandLine& command, const ScriptSection& data,
                      const SectionLine& line) {
-    const CommandRule& rule = command.rule();
+    const CommandFacts& rule = command.rule();
     const std::string name = ShortName(command.Number());
     const std::string& text = line.text;
     const std::string in_line = Concat("a data line of ", name);
@@ -943,11 +943,11 @@ class Checker {
   }
 
   void CheckKeys(const CommandLine& command, const ScriptSection& data) {
-    const CommandRule& rule = command.rule();
+    const CommandFacts& rule = command.rule();
     const std::string name = ShortName(command.Number());
     keyed_.insert(FoldName(data.name));
     std::string known;
-    for (const KeyRule& key : rule.keys) {
+    for (const KeyFact& key : rule.keys()) {
       known += known.empty() ? key.name : Concat(", ", key.name);
       const auto value = script_.Key(data, key.name);
       if (!value || value->value.empty()) {
@@ -963,7 +963,7 @@ class Checker {
     }
     for (const SectionLine& line : data.lines) {
       if (!line.has_equals) continue;
-      const bool read = std::any_of(rule.keys.begin(), rule.keys.end(), [&](const KeyRule& key) {
+      const bool read = std::any_of(rule.keys().begin(), rule.keys().end(), [&](const KeyFact& key) {
         return EqualsIgnoreCase(line.key, key.name);
       });
       if (!read) {
@@ -971,7 +971,9 @@ class Checker {
                                          " (it reads ", known, ")"));
       }
     }
-    if (command.Number() == 3 || command.Number() == 4 || command.Number() == 12) {
+    const Effect effect = rule.effect;
+    if (effect == Effect::kSetsRegistryValue || effect == Effect::kDeletesRegistryValue ||
+        effect == Effect::kDeletesRegistryKey) {
       CheckSingleRegistryValue(command, data);
     }
   }
@@ -986,13 +988,14 @@ class Checker {
                                         " works below HKEY_LOCAL_MACHINE"));
     }
     const auto key = script_.Key(data, "RegKey");
-    if ((!key || key->value.empty()) && command.Number() == 12) {
+    const Effect effect = command.rule().effect;
+    if ((!key || key->value.empty()) && effect == Effect::kDeletesRegistryKey) {
       found_.Error(key ? key->line : data.header_line,
                    "CMD12 with no RegKey names the hive itself: the tool refuses it");
     }
     const auto type = script_.Key(data, "RegDataType");
     const int32_t type_code = type ? ReadIntValue(type->value, 0) : 0;
-    if (command.Number() == 3 && (type_code == 1 || type_code == 2)) {
+    if (effect == Effect::kSetsRegistryValue && (type_code == 1 || type_code == 2)) {
       found_.Warning(type->line,
                      Concat("CMD03 stores the characters of RegData as they are for type ",
                             std::to_string(type_code),

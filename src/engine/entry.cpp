@@ -24,7 +24,7 @@ void FindOwnModule() {
 
 }  // namespace
 
-int VelsetupMain(const Platform& platform, const std::string& command_line) {
+int RunTool(const Platform& platform, const ToolParts& parts, const std::string& command_line) {
   StartRun(platform);
   FindOwnModule();
   if (!InitINIandLogFiles(command_line)) {
@@ -32,7 +32,7 @@ int VelsetupMain(const Platform& platform, const std::string& command_line) {
     if (!Run().silent_mode) ShowUsageBox();
     return 0;
   }
-  return RunScript();
+  return RunScript(parts);
 }
 
 }  // namespace velsetup
