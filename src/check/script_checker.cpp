@@ -12,10 +12,10 @@
 #include "check/command_rules.h"
 #include "check/script_text.h"
 #include "check/variable_tokens.h"
-#include "commands/file_lines.h"
 #include "commands/registry_edit_line.h"
 #include "engine/script_keys.h"
 #include "engine/run_state.h"
+#include "engine/script_lines.h"
 #include "engine/text_cleaning.h"
 #include "engine/text_format.h"
 #include "profile/profile_document.h"
@@ -246,13 +246,10 @@ class Checker {
     const ScriptSection* data = script_.Find(command.Field(0));
     if (data == nullptr) return writes;
     for (const SectionLine& line : data->lines) {
-      const size_t first = line.text.find(',');
-      const size_t second = first == std::string::npos ? first : line.text.find(',', first + 1);
-      if (second == std::string::npos) continue;
-      writes.push_back(
-          {line.line, TrimBlanks(std::string_view(line.text).substr(0, first)),
-           TrimBlanks(std::string_view(line.text).substr(first + 1, second - first - 1)),
-           TrimBlanks(std::string_view(line.text).substr(second + 1))});
+      ValueLine parts;
+      if (ReadValueLine(line.text, &parts) != LineVerdict::kTaken) continue;
+      writes.push_back({line.line, TrimBlanks(parts.section), TrimBlanks(parts.key),
+                        TrimBlanks(parts.value)});
     }
     return writes;
   }
@@ -266,9 +263,9 @@ class Checker {
     const ScriptSection* data = script_.Find(command.Field(0));
     if (data == nullptr) return writes;
     for (const SectionLine& line : data->lines) {
-      const size_t comma = line.text.find(',');
-      if (comma == std::string::npos) continue;
-      writes.push_back({line.line, TrimBlanks(std::string_view(line.text).substr(0, comma)), true});
+      NameValueLine parts;
+      if (ReadNameValueLine(line.text, &parts) != LineVerdict::kTaken) continue;
+      writes.push_back({line.line, TrimBlanks(parts.name), true});
     }
     return writes;
   }
@@ -808,16 +805,18 @@ class Checker {
     switch (rule.data) {
       case DataKind::kPairs: {
         PathPair pair;
-        if (!SplitPathPair(text, &pair)) {
-          found_.Error(line.line, Concat("no comma between source and destination: ", name,
-                                         " skips the line"));
-          return;
-        }
-        if (!pair.source.empty() && pair.source[0] == ';') return;
-        if (pair.source.empty() || pair.destination.empty()) {
-          found_.Error(line.line, Concat("the ", pair.source.empty() ? "source" : "destination",
-                                         " is missing: ", name, " skips the line"));
-          return;
+        switch (ReadPathPair(text, &pair)) {
+          case LineVerdict::kTaken: break;
+          case LineVerdict::kNoComma:
+            found_.Error(line.line, Concat("no comma between source and destination: ", name,
+                                           " skips the line"));
+            return;
+          case LineVerdict::kNoSource:
+          case LineVerdict::kNoDestination:
+            found_.Error(line.line, Concat("the ", pair.source.empty() ? "source" : "destination",
+                                           " is missing: ", name, " skips the line"));
+            return;
+          default: return;
         }
         if (pair.source.find('*') != std::string::npos) {
           found_.Error(line.line, Concat(name, " refuses wild cards: it skips the line"));
@@ -861,23 +860,31 @@ class Checker {
   }
 
   void CheckValueLine(const SectionLine& line) {
-    const std::string& text = line.text;
-    const size_t first = text.find(',');
-    const size_t second = first == std::string::npos ? first : text.find(',', first + 1);
-    if (second == std::string::npos) {
-      found_.Error(line.line,
-                   "CMD26 needs section,key,value: without its 2 commas the line is skipped");
-      return;
+    ValueLine parts;
+    switch (ReadValueLine(line.text, &parts)) {
+      case LineVerdict::kTaken: break;
+      case LineVerdict::kNoComma:
+      case LineVerdict::kNoSecondComma:
+        found_.Error(line.line,
+                     "CMD26 needs section,key,value: without its 2 commas the line is skipped");
+        return;
+      case LineVerdict::kNoSection:
+      case LineVerdict::kNoKey:
+        found_.Error(line.line,
+                     Concat("the ", parts.section.empty() ? "section" : "key",
+                            " is missing: CMD26 writes no value"));
+        return;
+      default: return;
     }
-    const std::string section = TrimBlanks(std::string_view(text).substr(0, first));
-    const std::string key =
-        TrimBlanks(std::string_view(text).substr(first + 1, second - first - 1));
+    const std::string section = TrimBlanks(parts.section);
+    const std::string key = TrimBlanks(parts.key);
     if (section.empty() || key.empty()) {
-      found_.Error(line.line, Concat("the ", section.empty() ? "section" : "key",
-                                     " is missing: CMD26 writes no value"));
-      return;
+      // Tested before it is trimmed, a part of blanks passes.
+      found_.Warning(line.line, Concat("the ", section.empty() ? "section" : "key",
+                                       " is only blanks: CMD26 writes the value under an "
+                                       "empty ", section.empty() ? "section" : "key", " name"));
     }
-    const std::string value = TrimBlanks(std::string_view(text).substr(second + 1));
+    const std::string value = TrimBlanks(parts.value);
     CheckKeptComment(line.line, value);
     for (const std::string* field : {&section, &key, &value}) {
       CheckTokens(line.line, *field, true, "a data line of CMD26");
@@ -885,18 +892,19 @@ class Checker {
   }
 
   void CheckVariableLine(const SectionLine& line) {
-    const std::string& text = line.text;
-    const size_t comma = text.find(',');
-    if (comma == std::string::npos) {
-      found_.Error(line.line, "CMD27 needs name,value: without the comma the line is skipped");
-      return;
+    NameValueLine parts;
+    switch (ReadNameValueLine(line.text, &parts)) {
+      case LineVerdict::kTaken: break;
+      case LineVerdict::kNoComma:
+        found_.Error(line.line, "CMD27 needs name,value: without the comma the line is skipped");
+        return;
+      case LineVerdict::kNoName:
+        found_.Error(line.line, "the variable name is missing: CMD27 skips the line");
+        return;
+      default: return;
     }
-    const std::string variable = TrimBlanks(std::string_view(text).substr(0, comma));
-    if (variable.empty()) {
-      found_.Error(line.line, "the variable name is missing: CMD27 skips the line");
-      return;
-    }
-    const std::string value = TrimBlanks(std::string_view(text).substr(comma + 1));
+    const std::string variable = TrimBlanks(parts.name);
+    const std::string value = TrimBlanks(parts.value);
     CheckKeptComment(line.line, value);
     CheckTokens(line.line, value, true, "a data line of CMD27");
     if (HasToken(variable)) {
