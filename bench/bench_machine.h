@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/entry.h"
+#include "program/velsetup_main.h"
 #include "platform/host/host_platform.h"
 
 namespace velsetup::bench {

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/host/profile_document.h"
+#include "profile/profile_document.h"
 #include "platform/host/profile_store.h"
 
 namespace {
@@ -28,7 +28,7 @@ std::string ReadAll(const std::string& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  using velsetup::host::ProfileDocument;
+  using velsetup::profile::ProfileDocument;
   using velsetup::host::ProfileStore;
   if (size == 0) return 0;
   const unsigned choice = data[0];

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/entry.h"
 #include "engine/run_state.h"
 #include "host_main/host_arguments.h"
 #include "host_main/run_report.h"
 #include "host_main/script_diagnosis.h"
+#include "program/velsetup_main.h"
 #include "platform/host/fault_injection.h"
 #include "platform/host/host_platform.h"
 

@@ -2,7 +2,7 @@
 // shared entry, on the real machine.
 #include <windows.h>
 
-#include "engine/entry.h"
+#include "program/velsetup_main.h"
 #include "platform/win32/win32_platform.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {

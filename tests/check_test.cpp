@@ -123,6 +123,10 @@ const Mistake kMistakes[] = {
      "[CommandsList]\n26,Values\n[Values]\nSetup,Key,1\n"},
     {"value line without a key", "[CommandsList]\n26,Values\n[Values]\nSetup,,1\n",
      "4: error: the key is missing", "[CommandsList]\n26,Values\n[Values]\nSetup,Key,1\n"},
+    // The tool tests the parts for emptiness before it trims them.
+    {"value line with a key of blanks", "[CommandsList]\n26,Values\n[Values]\nSetup, ,1\n",
+     "4: warning: the key is only blanks: CMD26 writes the value under an empty key name",
+     "[CommandsList]\n26,Values\n[Values]\nSetup,Key,1\n"},
     {"variable line without a comma", "[CommandsList]\n27,Vars\n[Vars]\nV001\n",
      "4: error: CMD27 needs name,value", "[CommandsList]\n27,Vars\n[Vars]\nV001,C:\\x\n"},
     {"registry edit short of a comma",

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/host/profile_document.h"
+#include "profile/profile_document.h"
 #include "scenario.h"
 
 namespace velsetup::testing {
@@ -113,9 +113,9 @@ struct MachineState {
 };
 
 std::string WithoutSlots(const std::string& working_copy) {
-  const host::ProfileDocument copy = host::ProfileDocument::Parse(working_copy);
+  const profile::ProfileDocument copy = profile::ProfileDocument::Parse(working_copy);
   std::string bytes;
-  for (const host::ProfileSection& section : copy.sections()) {
+  for (const profile::ProfileSection& section : copy.sections()) {
     if (section.folded_name == "commands") continue;
     for (size_t i = 0; i < section.line_count(); ++i) {
       bytes += section.line(i).text + section.line(i).end;
@@ -161,11 +161,11 @@ void ExpectConsistent(Scenario& machine, const MachineState& final_state,
   }
   if (machine.Exists(kWorkingCopy)) {
     EXPECT_EQ(machine.ProfileValue(kWorkingCopy, "DATA", "LogFile"), kLog) << where;
-    const host::ProfileDocument copy = host::ProfileDocument::Parse(machine.ReadFile(kWorkingCopy));
-    for (const host::ProfileSection& section : copy.sections()) {
+    const profile::ProfileDocument copy = profile::ProfileDocument::Parse(machine.ReadFile(kWorkingCopy));
+    for (const profile::ProfileSection& section : copy.sections()) {
       for (size_t i = section.has_header ? 1 : 0; i < section.lines.size(); ++i) {
-        const host::LineMeaning line = host::ReadLine(section.lines[i].text);
-        EXPECT_TRUE(line.kind != host::LineMeaning::kEntry || line.has_equals ||
+        const profile::LineMeaning line = profile::ReadLine(section.lines[i].text);
+        EXPECT_TRUE(line.kind != profile::LineMeaning::kEntry || line.has_equals ||
                     section.folded_name == "commandslist" || section.folded_name == "files" || section.folded_name == "registry" ||
                     section.folded_name == "more" || section.folded_name == "finish")
             << where << ": a torn line in [" << section.folded_name << "]: "

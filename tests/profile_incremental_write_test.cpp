@@ -17,12 +17,13 @@
 #include <string>
 
 #include "host_test_support.h"
-#include "platform/host/profile_document.h"
 #include "platform/host/profile_store.h"
+#include "profile/profile_document.h"
 
 namespace velsetup::host {
 namespace {
 
+using profile::ProfileDocument;
 using testing::ReadHostFile;
 
 class ProfileIncrementalWrite : public ::testing::Test {

@@ -31,7 +31,7 @@ TEST(SameWindowsPath, IgnoresCaseSeparatorsAndTrailingBackslash) {
 }  // namespace
 }  // namespace velsetup
 
-#include "engine/entry.h"
+#include "program/velsetup_main.h"
 #include "engine/run_state.h"
 #include "fake_platform.h"
 

@@ -3,9 +3,10 @@
 #include <algorithm>
 
 #include "check/variable_tokens.h"
+#include "engine/script_lines.h"
 #include "engine/text_cleaning.h"
 #include "engine/text_format.h"
-#include "platform/host/profile_document.h"
+#include "profile/profile_document.h"
 
 namespace velsetup::check {
 
@@ -13,7 +14,8 @@ namespace {
 
 constexpr size_t kNumberCapacity = 260;  // the engine keeps 259 characters of a number
 
-using host::TrimProfileBlanks;
+using profile::TrimProfileBlanks;
+using profile::Unquoted;
 
 // As names compare: ASCII letters without regard to case; nothing trimmed,
 // since a piece between tokens may start or end with a blank.
@@ -32,7 +34,7 @@ ProfileNumber ReadProfileNumber(std::string_view text) {
   const std::string_view digits = !text.empty() && text[0] == '-' ? text.substr(1) : text;
   number.plain = !digits.empty() && std::all_of(digits.begin(), digits.end(),
                                                 [](char c) { return c >= '0' && c <= '9'; });
-  number.value = host::ParseProfileInteger(text, &number.has_digits);
+  number.value = profile::ParseProfileInteger(text, &number.has_digits);
   return number;
 }
 
@@ -55,21 +57,12 @@ bool ReadCommandLine(const SectionLine& source, CommandLine* command) {
   command->cleaned = StripCommentsAndEtc(source.text);
   if (command->cleaned.empty()) return false;
   command->line = source.line;
-  const size_t comma = command->cleaned.find(',');
-  command->number_text =
-      std::string(TrimProfileBlanks(CutTo(command->cleaned.substr(0, comma), kNumberCapacity)));
+  const CommandLineParts parts = SplitCommandLine(command->cleaned);
+  // Stored in [Commands] and read back: trimmed, quotes stripped.
+  command->number_text = std::string(TrimProfileBlanks(CutTo(parts.number, kNumberCapacity)));
   command->number = ReadProfileNumber(command->number_text);
-  if (comma == std::string::npos) return true;
-  size_t start = comma + 1;
-  for (;;) {
-    const size_t next = command->cleaned.find(',', start);
-    const std::string part = StripCommentsAndEtc(
-        std::string_view(command->cleaned)
-            .substr(start, next == std::string::npos ? std::string::npos : next - start));
-    // Stored in [Commands] and read back: trimmed, quotes stripped.
-    command->fields.emplace_back(Unquoted(TrimProfileBlanks(part)));
-    if (next == std::string::npos) break;
-    start = next + 1;
+  for (const std::string& field : parts.fields) {
+    command->fields.emplace_back(Unquoted(TrimProfileBlanks(field)));
   }
   return true;
 }

@@ -36,7 +36,7 @@ struct CommandLine {
   std::vector<std::string> fields;  // as a command reads them back
 
   uint32_t Number() const { return number.value; }
-  const CommandRule& rule() const { return RuleOf(number.value); }
+  const CommandFacts& rule() const { return FactsOf(number.value); }
   std::string Field(size_t i) const { return i < fields.size() ? fields[i] : std::string(); }
   bool Inline() const { return Field(0).empty(); }
   // The text of the line after its `comma`-th comma (1-based).

@@ -2,24 +2,17 @@
 
 #include <unordered_set>
 
-#include "platform/host/profile_document.h"
+#include "profile/profile_document.h"
 
 namespace velsetup::check {
 
-using host::FoldName;
-using host::LineMeaning;
-using host::ProfileDocument;
-using host::ProfileSection;
-using host::ReadLine;
-using host::TrimProfileBlanks;
-
-std::string_view Unquoted(std::string_view value) {
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-      value.back() == value.front()) {
-    return value.substr(1, value.size() - 2);
-  }
-  return value;
-}
+using profile::FoldName;
+using profile::LineMeaning;
+using profile::ProfileDocument;
+using profile::ProfileSection;
+using profile::ReadLine;
+using profile::TrimProfileBlanks;
+using profile::Unquoted;
 
 ScriptText ScriptText::Parse(std::string_view bytes) {
   const ProfileDocument document = ProfileDocument::Parse(bytes);

@@ -3,12 +3,11 @@
 //
 // The checker reads a file on the host and on Windows alike, with no machine
 // behind it, and must know line numbers, which no profile call gives. So it
-// parses the bytes itself with the profile engine of the simulated machine
-// (ProfileDocument), which holds the rules the tool's reads follow and which
-// is plain standard C++: case-blind names, the first section and the first
-// key of a name win, values trimmed, comment and blank lines left out of a
-// section read. Only what that engine keeps private is restated here: the
-// quotes a key read strips.
+// parses the bytes itself with the profile text model the simulated machine
+// keeps its files in (profile/profile_document.h), which holds the rules the
+// tool's reads follow: case-blind names, the first section and the first key
+// of a name win, values trimmed and unquoted, comment and blank lines left out
+// of a section read.
 #pragma once
 
 #include <cstddef>
@@ -72,9 +71,5 @@ class ScriptText {
   std::vector<SectionLine> stray_;
   std::vector<SectionLine> broken_headers_;
 };
-
-// A key value as GetPrivateProfileStringA returns it: one pair of matching
-// quotes around the whole value is removed.
-std::string_view Unquoted(std::string_view value);
 
 }  // namespace velsetup::check

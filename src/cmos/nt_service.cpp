@@ -1,6 +1,6 @@
 #include "cmos/nt_service.h"
 
-#include "cmos/driver_contract.h"
+#include "platform/driver_contract.h"
 #include "cmos/driver_file.h"
 #include "engine/install_log.h"
 #include "engine/run_state.h"

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "cmos/driver_contract.h"
+#include "platform/driver_contract.h"
 
 namespace velsetup::cmos {
 

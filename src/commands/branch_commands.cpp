@@ -4,7 +4,7 @@
 
 #include "cmos/cmos_driver.h"
 #include "commands/command_params.h"
-#include "engine/command_table.h"
+#include "engine/script_keys.h"
 #include "engine/install_log.h"
 #include "engine/run_state.h"
 #include "engine/script_file.h"

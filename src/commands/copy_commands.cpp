@@ -6,6 +6,7 @@
 #include "commands/file_lines.h"
 #include "engine/install_log.h"
 #include "engine/run_state.h"
+#include "engine/script_lines.h"
 #include "engine/text_format.h"
 #include "services/section_reader.h"
 
@@ -63,19 +64,19 @@ uint32_t CopyInline() {
 // Carries out one data line; false when a failed copy ends the command.
 bool CopyLine(std::string_view line) {
   PathPair pair;
-  if (!SplitPathPair(line, &pair)) {
-    WriteLog(kWarning, Format("CMD15_CopyFile() -   Missing comma >%.*s<",
-                              static_cast<int>(line.size()), line.data()));
-    return true;
-  }
-  if (!pair.source.empty() && pair.source[0] == ';') return true;
-  if (pair.source.empty()) {
-    WriteLog(kWarning, "CMD15_CopyFile() -  Invalid Parameters : Source Missing");
-    return true;
-  }
-  if (pair.destination.empty()) {
-    WriteLog(kWarning, "CMD15_CopyFile() -  Invalid Parameters : Destination Missing");
-    return true;
+  switch (ReadPathPair(line, &pair)) {
+    case LineVerdict::kTaken: break;
+    case LineVerdict::kNoComma:
+      WriteLog(kWarning, Format("CMD15_CopyFile() -   Missing comma >%.*s<",
+                                static_cast<int>(line.size()), line.data()));
+      return true;
+    case LineVerdict::kNoSource:
+      WriteLog(kWarning, "CMD15_CopyFile() -  Invalid Parameters : Source Missing");
+      return true;
+    case LineVerdict::kNoDestination:
+      WriteLog(kWarning, "CMD15_CopyFile() -  Invalid Parameters : Destination Missing");
+      return true;
+    default: return true;
   }
   if (pair.source.find('*') != std::string::npos) {
     WriteLog("NOTICE:", "Wild Cards not supported yet.");
@@ -124,19 +125,17 @@ bool RenameLogged(const std::string& source, const std::string& destination,
 
 void RenameLine(std::string_view line) {
   PathPair pair;
-  if (!SplitPathPair(line, &pair)) {
-    WriteLog(kWarning,
-             Format("Missing comma >%.*s<", static_cast<int>(line.size()), line.data()));
-    return;
-  }
-  if (!pair.source.empty() && pair.source[0] == ';') return;
-  if (pair.source.empty()) {
-    WriteLog(kWarning, "Invalid Parameters : Source Missing");
-    return;
-  }
-  if (pair.destination.empty()) {
-    WriteLog(kWarning, "Invalid Parameters : Destination Missing");
-    return;
+  switch (ReadPathPair(line, &pair)) {
+    case LineVerdict::kTaken: break;
+    case LineVerdict::kNoComma:
+      WriteLog(kWarning,
+               Format("Missing comma >%.*s<", static_cast<int>(line.size()), line.data()));
+      return;
+    case LineVerdict::kNoSource: WriteLog(kWarning, "Invalid Parameters : Source Missing"); return;
+    case LineVerdict::kNoDestination:
+      WriteLog(kWarning, "Invalid Parameters : Destination Missing");
+      return;
+    default: return;
   }
   if (pair.source.find('*') != std::string::npos) {
     WriteLog("NOTICE:", "Wild Cards not supported yet.");

@@ -4,14 +4,6 @@
 
 namespace velsetup {
 
-bool SplitPathPair(std::string_view line, PathPair* pair) {
-  const size_t comma = line.find(',');
-  if (comma == std::string_view::npos) return false;
-  pair->source = TrimBlanks(line.substr(0, comma));
-  pair->destination = StripCommentsAndEtc(TrimBlanks(line.substr(comma + 1)));
-  return true;
-}
-
 bool EndsWithBackslash(std::string_view text) { return !text.empty() && text.back() == '\\'; }
 
 std::string JoinPath(std::string_view directory, std::string_view name) {

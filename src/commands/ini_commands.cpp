@@ -5,10 +5,11 @@
 #include <string_view>
 
 #include "commands/command_params.h"
-#include "engine/command_table.h"
+#include "engine/script_keys.h"
 #include "engine/install_log.h"
 #include "engine/run_state.h"
 #include "engine/script_file.h"
+#include "engine/script_lines.h"
 #include "engine/text_cleaning.h"
 #include "engine/text_format.h"
 #include "services/section_reader.h"
@@ -36,8 +37,6 @@ void LogWriting(const std::string& section, const std::string& key, const std::s
 std::optional<std::string> DataSection() {
   return ReadDataSection("Missing the Data section or an extra comma.");
 }
-
-bool IsCommentLine(std::string_view line) { return !line.empty() && line[0] == ';'; }
 
 // Cleaned data-line fields, each for a buffer of 512 characters. A field that
 // would not fit makes the line be skipped with a warning: a value cut short
@@ -106,29 +105,22 @@ uint32_t Cmd26_SetValue() {
     const std::optional<std::string> block = DataSection();
     if (!block) return kMissing;
     for (std::string_view line : BlockLines(*block)) {
-      if (IsCommentLine(line)) continue;
-      const size_t first = line.find(',');
-      if (first == std::string_view::npos) {
-        WriteLog(kWarning, Concat("Missing comma >", line, "<"));
-        continue;
+      ValueLine parts;
+      switch (ReadValueLine(line, &parts)) {
+        case LineVerdict::kTaken: break;
+        case LineVerdict::kNoComma: WriteLog(kWarning, Concat("Missing comma >", line, "<")); continue;
+        case LineVerdict::kNoSecondComma:
+          WriteLog(kWarning, Concat("Missing comma >", parts.section, "<"));
+          continue;
+        case LineVerdict::kNoSection: WriteLog(kWarning, "Invalid Parameters : no section ><"); continue;
+        case LineVerdict::kNoKey:
+          WriteLog(kWarning, Concat("Invalid Parameters : no Key >", parts.section, "<"));
+          continue;
+        default: continue;
       }
-      std::string section(line.substr(0, first));
-      const size_t second = line.find(',', first + 1);
-      if (second == std::string_view::npos) {
-        WriteLog(kWarning, Concat("Missing comma >", section, "<"));
-        continue;
-      }
-      std::string key(line.substr(first + 1, second - first - 1));
-      std::string value(line.substr(second + 1));
-      // Tested before cleaning: a field of blanks passes and ends up empty.
-      if (section.empty()) {
-        WriteLog(kWarning, "Invalid Parameters : no section ><");
-        continue;
-      }
-      if (key.empty()) {
-        WriteLog(kWarning, Concat("Invalid Parameters : no Key >", section, "<"));
-        continue;
-      }
+      std::string& section = parts.section;
+      std::string& key = parts.key;
+      std::string& value = parts.value;
       if (!CleanFields({&section, &key, &value})) continue;
       GetVariable(&section, capacity::kField);
       GetVariable(&key, capacity::kField);
@@ -150,18 +142,15 @@ uint32_t Cmd27_SetVariable() {
     const std::optional<std::string> block = DataSection();
     if (!block) return kMissing;
     for (std::string_view line : BlockLines(*block)) {
-      if (IsCommentLine(line)) continue;
-      const size_t comma = line.find(',');
-      if (comma == std::string_view::npos) {
-        WriteLog(kWarning, Concat("Missing comma >", line, "<"));
-        continue;
+      NameValueLine parts;
+      switch (ReadNameValueLine(line, &parts)) {
+        case LineVerdict::kTaken: break;
+        case LineVerdict::kNoComma: WriteLog(kWarning, Concat("Missing comma >", line, "<")); continue;
+        case LineVerdict::kNoName: WriteLog(kWarning, "Invalid Parameters : no Key ><"); continue;
+        default: continue;
       }
-      std::string name(line.substr(0, comma));
-      std::string value(line.substr(comma + 1));
-      if (name.empty()) {
-        WriteLog(kWarning, "Invalid Parameters : no Key ><");
-        continue;
-      }
+      std::string& name = parts.name;
+      std::string& value = parts.value;
       if (!CleanFields({&name, &value})) continue;
       GetVariable(&name, capacity::kField);
       GetVariable(&value, capacity::kField);

@@ -3,8 +3,9 @@
 #include <string>
 
 #include "commands/command_params.h"
+#include "commands/command_table.h"
 #include "commands/file_lines.h"
-#include "engine/command_table.h"
+#include "engine/script_keys.h"
 #include "engine/install_log.h"
 #include "engine/run_state.h"
 #include "engine/script_file.h"
@@ -16,8 +17,8 @@ namespace {
 
 constexpr size_t kMaxText = 511;
 std::string_view ThisCommand() {
-  const char* name = CommandName(Run().current_cmd_number);
-  return name != nullptr ? name : "";
+  const CommandFacts& facts = FactsOf(Run().current_cmd_number);
+  return facts.name != nullptr ? facts.name : "";
 }
 
 constexpr const char* kDefaultStartupFolder =

@@ -2,14 +2,12 @@
 
 #include <string>
 
-#include "cmos/cmos_driver.h"
-#include "commands/dispatch.h"
 #include "engine/command_section.h"
-#include "engine/command_table.h"
 #include "engine/install_log.h"
 #include "engine/run_observer.h"
 #include "engine/run_state.h"
 #include "engine/script_file.h"
+#include "engine/script_keys.h"
 #include "engine/startup.h"
 #include "engine/text_cleaning.h"
 #include "engine/text_format.h"
@@ -51,7 +49,7 @@ void StoreCurrentCmd() {
 }
 
 // Runs the slot at the current index; true when the run ends with it.
-bool RunOneCommand() {
+bool RunOneCommand(const CommandTable& commands) {
   RunState& run = Run();
   const int32_t slot = run.current_cmd_index;
   run.current_cmd_number =
@@ -63,30 +61,30 @@ bool RunOneCommand() {
   if (number != 0) {
     const std::string full = ReadScriptString(script_key::kCommands,
                                               FullCmdSectionKey(slot).c_str(), "", capacity::kPath);
-    const char* name = CommandName(number);
-    WriteLog(Format("CMD%d> %s: %d%s", slot, name != nullptr ? name : kUndefinedName,
+    const CommandFacts* known = commands.Find(number);
+    WriteLog(Format("CMD%d> %s: %d%s", slot, known != nullptr ? known->name : kUndefinedName,
                     static_cast<int32_t>(number), full.c_str()),
              "");
   }
 
-  const CommandEntry& command = FindCommand(number);
+  const CommandFacts* command = commands.Find(number);
   bool done = false;
-  if (command.handler == nullptr) {
+  if (command == nullptr) {
     WriteLog("NOTICE: ", Format("CMD >%d< not defined", static_cast<int32_t>(number)));
   } else {
-    if (command.reads_data_section) run.cmd_param0 = script_key::kData;
-    const uint32_t result = command.handler();
-    done = command.result_ends_run && result != 0;
+    if (command->param0_is_data) run.cmd_param0 = script_key::kData;
+    const uint32_t result = command->handler();
+    done = command->result_ends_run() && result != 0;
   }
-  if (command.handler == nullptr || !command.skip_advance) {
+  if (command == nullptr || command->after == AfterCommand::kNextSlot) {
     run.current_cmd_index = static_cast<int32_t>(static_cast<int64_t>(run.current_cmd_index) + 1);
     StoreCurrentCmd();
   }
   return done;
 }
 
-void EndRun() {
-  Cmos().DeleteDriver();
+void EndRun(const ToolParts& parts) {
+  parts.delete_cmos_driver();
   if (Run().reboot_requested) {
     WriteLog("DONE", " Shutting down system.");
     System().ExitWindowsEx(kRebootFlag, 0);
@@ -97,7 +95,7 @@ void EndRun() {
 
 }  // namespace
 
-int RunScript() {
+int RunScript(const ToolParts& parts) {
   RunState& run = Run();
   // A start that finds a switch pending (a branch, then a restart before the
   // section ended) expands the new section at the stored index, where the
@@ -110,14 +108,13 @@ int RunScript() {
     return 0;
   }
   EnablePrivileges();
-  SelectCmosDriver();
-  Cmos().LoadDriver();
+  parts.load_cmos_driver();
   if (!ReadLanguage()) return 0;
 
   run.current_cmd_index = ReadScriptInt(script_key::kCommands, script_key::kCurrentCmd, 0);
-  while (!RunOneCommand()) {
+  while (!RunOneCommand(parts.commands)) {
   }
-  EndRun();
+  EndRun(parts);
   return 0;
 }
 

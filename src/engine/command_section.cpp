@@ -4,7 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "engine/command_table.h"
+#include "engine/script_keys.h"
+#include "engine/script_lines.h"
 #include "engine/install_log.h"
 #include "engine/run_state.h"
 #include "engine/script_file.h"
@@ -16,27 +17,16 @@ namespace velsetup {
 
 namespace {
 
-// One command line into the keys of slot `slot`: the number before the first
-// comma, the rest of the line from that comma, and each field.
+// One command line into the keys of slot `slot`: the number, the rest of
+// the line from the first comma, and each field.
 void WriteSlot(int32_t slot, const std::string& line) {
-  const size_t comma = line.find(',');
-  const std::string number = CutTo(line.substr(0, comma), capacity::kPath);
+  const CommandLineParts parts = SplitCommandLine(line);
+  const std::string number = CutTo(parts.number, capacity::kPath);
   WriteScriptString(script_key::kCommands, CmdKey(slot).c_str(), number.c_str());
-  const std::string rest = comma == std::string::npos ? std::string() : line.substr(comma);
-  WriteScriptString(script_key::kCommands, FullCmdSectionKey(slot).c_str(), rest.c_str());
-  if (comma == std::string::npos) return;
+  WriteScriptString(script_key::kCommands, FullCmdSectionKey(slot).c_str(), parts.rest.c_str());
   int32_t field = 0;
-  size_t start = comma + 1;
-  for (;;) {
-    const size_t next = line.find(',', start);
-    const std::string value =
-        StripCommentsAndEtc(std::string_view(line).substr(start, next == std::string::npos
-                                                                      ? std::string::npos
-                                                                      : next - start));
-    WriteScriptString(script_key::kCommands, CmdSectionKey(slot, field).c_str(), value.c_str());
-    if (next == std::string::npos) break;
-    start = next + 1;
-    ++field;
+  for (const std::string& value : parts.fields) {
+    WriteScriptString(script_key::kCommands, CmdSectionKey(slot, field++).c_str(), value.c_str());
   }
 }
 

@@ -24,8 +24,8 @@ void FindOwnModule() {
 
 }  // namespace
 
-int VelsetupMain(const Platform& platform, const std::string& command_line,
-                 RunObserver* observer) {
+int RunTool(const Platform& platform, const ToolParts& parts, const std::string& command_line,
+            RunObserver* observer) {
   StartRun(platform);
   Run().observer = observer;
   FindOwnModule();
@@ -35,7 +35,7 @@ int VelsetupMain(const Platform& platform, const std::string& command_line,
     if (!Run().silent_mode) ShowUsageBox();
     return 0;
   }
-  return RunScript();
+  return RunScript(parts);
 }
 
 }  // namespace velsetup

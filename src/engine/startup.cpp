@@ -1,6 +1,6 @@
 #include "engine/startup.h"
 
-#include "engine/command_table.h"
+#include "engine/script_keys.h"
 #include "engine/install_log.h"
 #include "engine/path_compare.h"
 #include "engine/run_state.h"

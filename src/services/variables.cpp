@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include "engine/command_table.h"
+#include "engine/script_keys.h"
 #include "engine/install_log.h"
 #include "engine/run_state.h"
 #include "engine/script_file.h"
@@ -15,20 +15,6 @@ namespace {
 
 constexpr size_t kTokenLength = 6;
 constexpr const char* kNotFoundPrefix = "GetVariable( ) variable not found for ";
-
-// Positions 4 to 6 of a token as atoi reads them: leading whitespace, a sign,
-// then digits up to the first other character; no digit at all reads as 0.
-int TokenNumber(std::string_view digits) {
-  size_t i = 0;
-  while (i < digits.size() && (digits[i] == ' ' || (digits[i] >= '\t' && digits[i] <= '\r'))) ++i;
-  bool negative = false;
-  if (i < digits.size() && (digits[i] == '+' || digits[i] == '-')) negative = digits[i++] == '-';
-  int value = 0;
-  for (; i < digits.size() && digits[i] >= '0' && digits[i] <= '9'; ++i) {
-    value = value * 10 + (digits[i] - '0');
-  }
-  return negative ? -value : value;
-}
 
 // A directory query into the 260-byte buffer the tool has always used;
 // nothing when the call fails or the directory does not fit.
@@ -175,7 +161,8 @@ int GetVariable(std::string* text, size_t capacity) {
       return count;
     }
 
-    const int number = TokenNumber(std::string_view(*text).substr(at + 3, 3));
+    // Positions 4 to 6 of the token, as atoi reads them.
+    const int number = ReadDecimal(std::string_view(*text).substr(at + 3, 3));
     const size_t rest = at + kTokenLength;
     std::optional<std::string> value;
     if (built_in) {

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/host/little_endian.h"
-#include "cmos/driver_contract.h"
+#include "platform/driver_contract.h"
 #include "platform/platform.h"
 
 namespace velsetup::host {

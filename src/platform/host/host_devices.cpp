@@ -1,6 +1,6 @@
 #include "platform/host/host_devices.h"
 
-#include "cmos/driver_contract.h"
+#include "platform/driver_contract.h"
 #include "platform/host/windows_path.h"
 #include "platform/platform.h"
 

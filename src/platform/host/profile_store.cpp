@@ -13,10 +13,17 @@
 #include "platform/host/errno_mapping.h"
 #include "platform/host/fault_injection.h"
 #include "platform/host/file_locks.h"
-#include "platform/host/profile_document.h"
 #include "platform/platform.h"
+#include "profile/profile_document.h"
 
 namespace velsetup::host {
+
+using profile::LineMeaning;
+using profile::ParseProfileInteger;
+using profile::ProfileDocument;
+using profile::ProfileEdit;
+using profile::ProfileSection;
+using profile::ReadLine;
 
 namespace {
 

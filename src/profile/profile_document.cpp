@@ -1,8 +1,8 @@
-#include "platform/host/profile_document.h"
+#include "profile/profile_document.h"
 
 #include <algorithm>
 
-namespace velsetup::host {
+namespace velsetup::profile {
 
 namespace {
 
@@ -63,6 +63,14 @@ uint32_t ParseProfileInteger(std::string_view text, bool* has_digits) {
   }
   if (has_digits != nullptr) *has_digits = any;
   return negative ? 0u - value : value;
+}
+
+std::string_view Unquoted(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    return value.substr(1, value.size() - 2);
+  }
+  return value;
 }
 
 std::string_view TrimProfileBlanks(std::string_view text) {
@@ -400,4 +408,4 @@ ProfileEdit ProfileDocument::ReplaceSection(std::string_view section_name,
   return edit;
 }
 
-}  // namespace velsetup::host
+}  // namespace velsetup::profile

@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace velsetup::host {
+namespace velsetup::profile {
 
 struct ProfileLine {
   std::string text;  // without the line end
@@ -32,6 +32,10 @@ LineMeaning ReadLine(std::string_view text);
 // to the first that does not belong; the value wraps at 32 bits.
 // `*has_digits` tells whether any digit was read.
 uint32_t ParseProfileInteger(std::string_view text, bool* has_digits = nullptr);
+
+// A key value as a key read returns it: one pair of matching quotes around
+// the whole value is removed.
+std::string_view Unquoted(std::string_view value);
 
 // Case-blind form of a section or key name.
 std::string FoldName(std::string_view name);
@@ -121,4 +125,4 @@ class ProfileDocument {
   uint64_t size_ = 0;
 };
 
-}  // namespace velsetup::host
+}  // namespace velsetup::profile

@@ -1,16 +1,11 @@
-// The command numbers a script can use, their names as the log shows them,
-// and the keys the engine keeps in the working copy.
+// The sections and keys of the working copy that the engine keeps, and the
+// names of the per-slot keys a section start writes.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 namespace velsetup {
-
-constexpr uint32_t kCommandCount = 36;
-
-// The name of command `number` ("CMD15_CopyFile"), or null outside 0..35.
-const char* CommandName(uint32_t number);
 
 // Sections and keys of the working copy that the engine owns.
 namespace script_key {

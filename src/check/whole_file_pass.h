@@ -1,0 +1,26 @@
+// The whole-file pass: what no single command shows. Lines no read sees,
+// a second section or key of a name, the start of the run, the debug
+// override left on, and sections nothing uses.
+#pragma once
+
+#include "check/pass_support.h"
+
+namespace velsetup::check {
+
+class WholeFilePass : public Pass {
+ public:
+  using Pass::Pass;
+
+  // Stray lines, broken headers, sections of a name given twice.
+  void CheckLayout();
+  // A missing or empty [CommandsList].
+  void CheckStart();
+  // [Variables], repeated keys of the sections read key by key, [DATA].
+  void CheckKnownSections();
+  void CheckUnused();
+
+ private:
+  void CheckRepeatedKeys(const ScriptSection& section);
+};
+
+}  // namespace velsetup::check

@@ -1,0 +1,65 @@
+#include "engine/script_lines.h"
+
+#include "engine/text_cleaning.h"
+
+namespace velsetup {
+
+namespace {
+
+bool IsCommentLine(std::string_view line) { return !line.empty() && line[0] == ';'; }
+
+}  // namespace
+
+CommandLineParts SplitCommandLine(std::string_view line) {
+  CommandLineParts parts;
+  const size_t comma = line.find(',');
+  parts.number = std::string(line.substr(0, comma));
+  if (comma == std::string_view::npos) return parts;
+  parts.rest = std::string(line.substr(comma));
+  size_t start = comma + 1;
+  for (;;) {
+    const size_t next = line.find(',', start);
+    parts.fields.push_back(StripCommentsAndEtc(
+        line.substr(start, next == std::string_view::npos ? std::string_view::npos : next - start)));
+    if (next == std::string_view::npos) break;
+    start = next + 1;
+  }
+  return parts;
+}
+
+LineVerdict ReadPathPair(std::string_view line, PathPair* pair) {
+  const size_t comma = line.find(',');
+  if (comma == std::string_view::npos) return LineVerdict::kNoComma;
+  pair->source = TrimBlanks(line.substr(0, comma));
+  pair->destination = StripCommentsAndEtc(TrimBlanks(line.substr(comma + 1)));
+  if (IsCommentLine(pair->source)) return LineVerdict::kComment;
+  if (pair->source.empty()) return LineVerdict::kNoSource;
+  if (pair->destination.empty()) return LineVerdict::kNoDestination;
+  return LineVerdict::kTaken;
+}
+
+LineVerdict ReadValueLine(std::string_view line, ValueLine* parts) {
+  if (IsCommentLine(line)) return LineVerdict::kComment;
+  const size_t first = line.find(',');
+  if (first == std::string_view::npos) return LineVerdict::kNoComma;
+  parts->section = std::string(line.substr(0, first));
+  const size_t second = line.find(',', first + 1);
+  if (second == std::string_view::npos) return LineVerdict::kNoSecondComma;
+  parts->key = std::string(line.substr(first + 1, second - first - 1));
+  parts->value = std::string(line.substr(second + 1));
+  if (parts->section.empty()) return LineVerdict::kNoSection;
+  if (parts->key.empty()) return LineVerdict::kNoKey;
+  return LineVerdict::kTaken;
+}
+
+LineVerdict ReadNameValueLine(std::string_view line, NameValueLine* parts) {
+  if (IsCommentLine(line)) return LineVerdict::kComment;
+  const size_t comma = line.find(',');
+  if (comma == std::string_view::npos) return LineVerdict::kNoComma;
+  parts->name = std::string(line.substr(0, comma));
+  parts->value = std::string(line.substr(comma + 1));
+  if (parts->name.empty()) return LineVerdict::kNoName;
+  return LineVerdict::kTaken;
+}
+
+}  // namespace velsetup
