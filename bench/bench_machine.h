@@ -11,7 +11,7 @@
 #include <string>
 
 #include "engine/entry.h"
-#include "platform/host/host_platform.h"
+#include "platform/host/machine/host_platform.h"
 
 namespace velsetup::bench {
 

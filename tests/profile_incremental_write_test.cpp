@@ -18,7 +18,7 @@
 
 #include "host_test_support.h"
 #include "platform/host/profile_document.h"
-#include "platform/host/profile_store.h"
+#include "platform/host/profile/profile_store.h"
 
 namespace velsetup::host {
 namespace {
