@@ -11,7 +11,7 @@
 #include <string>
 
 #include "program/velsetup_main.h"
-#include "platform/host/host_platform.h"
+#include "platform/host/machine/host_platform.h"
 
 namespace velsetup::bench {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "profile/profile_document.h"
-#include "platform/host/profile_store.h"
+#include "platform/host/profile/profile_store.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/host/registry_file.h"
+#include "platform/host/registry/registry_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace velsetup::host;

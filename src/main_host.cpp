@@ -17,8 +17,8 @@
 #include "host_main/run_report.h"
 #include "host_main/script_diagnosis.h"
 #include "program/velsetup_main.h"
-#include "platform/host/fault_injection.h"
-#include "platform/host/host_platform.h"
+#include "platform/host/machine/fault_injection.h"
+#include "platform/host/machine/host_platform.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "engine/run_state.h"
 #include "machine_run_fixture.h"
-#include "platform/host/dos_attributes.h"
+#include "platform/host/files/dos_attributes.h"
 
 namespace velsetup::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/host/dos_attributes.h"
+#include "platform/host/files/dos_attributes.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "platform/host/host_devices.h"
+#include "platform/host/devices/host_devices.h"
 
 #include <gtest/gtest.h>
 

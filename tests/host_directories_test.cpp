@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "host_files_fixture.h"
-#include "platform/host/dos_wildcard.h"
+#include "platform/host/files/dos_wildcard.h"
 
 namespace velsetup::host {
 namespace {

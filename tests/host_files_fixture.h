@@ -8,7 +8,7 @@
 #include <string>
 
 #include "host_test_support.h"
-#include "platform/host/host_files.h"
+#include "platform/host/files/host_files.h"
 
 namespace velsetup::host::testing {
 

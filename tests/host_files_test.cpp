@@ -1,4 +1,4 @@
-#include "platform/host/host_files.h"
+#include "platform/host/files/host_files.h"
 
 #include <dirent.h>
 #include <fcntl.h>

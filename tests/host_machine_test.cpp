@@ -1,4 +1,4 @@
-#include "platform/host/host_machine.h"
+#include "platform/host/machine/host_machine.h"
 
 #include <ftw.h>
 #include <gtest/gtest.h>
@@ -6,7 +6,7 @@
 
 #include <map>
 
-#include "platform/host/host_platform.h"
+#include "platform/host/machine/host_platform.h"
 #include "host_test_support.h"
 
 namespace velsetup::host {

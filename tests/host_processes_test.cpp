@@ -5,8 +5,8 @@
 
 #include "engine/text_format.h"
 #include "host_files_fixture.h"
-#include "platform/host/host_processes.h"
-#include "platform/host/windows_command_line.h"
+#include "platform/host/processes/host_processes.h"
+#include "platform/host/processes/windows_command_line.h"
 
 namespace velsetup::host {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/host/host_registry.h"
+#include "platform/host/registry/host_registry.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <string>
 
 #include "host_test_support.h"
-#include "platform/host/host_platform.h"
-#include "platform/host/registry_defaults.h"
-#include "platform/host/registry_file.h"
+#include "platform/host/machine/host_platform.h"
+#include "platform/host/registry/registry_defaults.h"
+#include "platform/host/registry/registry_file.h"
 
 namespace velsetup::host {
 namespace {

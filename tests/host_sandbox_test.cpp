@@ -7,7 +7,7 @@
 
 #include "host_test_support.h"
 #include "host_tree_snapshot.h"
-#include "platform/host/host_platform.h"
+#include "platform/host/machine/host_platform.h"
 
 namespace velsetup::host {
 namespace {
@@ -53,7 +53,7 @@ TEST_F(SandboxTest, EveryChangeOnADriveOutsideTheMachineFailsAsWriteProtected) {
   Open();
   const auto before = TreeSnapshot(host_);
   FileApi& files = *p_.files;
-  for (const std::string root : {std::string("D:"), Z(host_)}) {
+  for (const std::string& root : {std::string("D:"), Z(host_)}) {
     SCOPED_TRACE(root);
     EXPECT_FALSE(files.DeleteFileA((root + "\\kit.txt").c_str()));
     EXPECT_EQ(Error(), win32_error::kWriteProtect);

@@ -1,4 +1,4 @@
-#include "platform/host/host_services.h"
+#include "platform/host/devices/host_services.h"
 
 #include <gtest/gtest.h>
 

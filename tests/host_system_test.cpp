@@ -1,10 +1,10 @@
-#include "platform/host/host_system.h"
+#include "platform/host/machine/host_system.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "platform/host/system_messages.h"
+#include "platform/host/machine/system_messages.h"
 
 namespace velsetup::host {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/host/host_ui.h"
+#include "platform/host/processes/host_ui.h"
 
 #include <gtest/gtest.h>
 

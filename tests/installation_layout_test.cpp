@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "host_test_support.h"
-#include "platform/host/host_platform.h"
+#include "platform/host/machine/host_platform.h"
 
 namespace velsetup::host {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "engine/run_state.h"
 #include "host_test_support.h"
-#include "platform/host/host_platform.h"
+#include "platform/host/machine/host_platform.h"
 
 namespace velsetup::testing {
 

@@ -1,4 +1,4 @@
-#include "platform/host/path_mapper.h"
+#include "platform/host/files/path_mapper.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "host_test_support.h"
-#include "platform/host/profile_store.h"
+#include "platform/host/profile/profile_store.h"
 #include "profile_cases.h"
 #include "wine_support.h"
 

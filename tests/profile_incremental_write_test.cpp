@@ -17,8 +17,8 @@
 #include <string>
 
 #include "host_test_support.h"
-#include "platform/host/profile_store.h"
 #include "profile/profile_document.h"
+#include "platform/host/profile/profile_store.h"
 
 namespace velsetup::host {
 namespace {

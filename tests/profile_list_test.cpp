@@ -8,7 +8,7 @@
 #include <string>
 
 #include "host_test_support.h"
-#include "platform/host/profile_store.h"
+#include "platform/host/profile/profile_store.h"
 
 namespace velsetup::host {
 namespace {

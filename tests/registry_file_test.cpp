@@ -1,4 +1,4 @@
-#include "platform/host/registry_file.h"
+#include "platform/host/registry/registry_file.h"
 
 #include <gtest/gtest.h>
 

@@ -15,8 +15,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/host/dos_attributes.h"
-#include "platform/host/host_platform.h"
+#include "platform/host/files/dos_attributes.h"
+#include "platform/host/machine/host_platform.h"
 #include "wine_support.h"
 
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "host_test_support.h"
-#include "platform/host/host_platform.h"
+#include "platform/host/machine/host_platform.h"
 
 namespace velsetup::host::testing {
 

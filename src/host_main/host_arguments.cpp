@@ -1,7 +1,7 @@
 #include "host_main/host_arguments.h"
 
-#include "platform/host/drive_access.h"
-#include "platform/host/path_mapper.h"
+#include "platform/host/files/drive_access.h"
+#include "platform/host/files/path_mapper.h"
 
 namespace velsetup::host_main {
 

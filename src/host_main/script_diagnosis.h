@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/host/path_mapper.h"
+#include "platform/host/files/path_mapper.h"
 
 namespace velsetup::host_main {
 

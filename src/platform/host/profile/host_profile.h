@@ -1,0 +1,60 @@
+// ProfileApi of the simulated machine: Windows paths mapped through the
+// simulated file system onto the profile engine.
+#pragma once
+
+#include "platform/host/files/host_file_access.h"
+#include "platform/host/profile/profile_store.h"
+#include "platform/platform.h"
+
+#include <string>
+#include <unordered_map>
+#include <utility>
+
+namespace velsetup::host {
+
+class HostProfile : public ProfileApi {
+ public:
+  // `windows_dir` is where a bare file name is looked for, as Windows does.
+  HostProfile(HostFileAccess& files, std::string windows_dir)
+      : files_(files), windows_dir_(std::move(windows_dir)) {}
+
+  uint32_t GetPrivateProfileStringA(const char* section, const char* key,
+                                    const char* default_value, char* buffer, uint32_t size,
+                                    const char* file) override;
+  uint32_t GetPrivateProfileIntA(const char* section, const char* key, int32_t default_value,
+                                 const char* file) override;
+  uint32_t GetPrivateProfileSectionA(const char* section, char* buffer, uint32_t size,
+                                     const char* file) override;
+  bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                                  const char* file) override;
+  bool WritePrivateProfileSectionA(const char* section, const char* data,
+                                   const char* file) override;
+
+  ProfileStore& store() { return store_; }
+
+ private:
+  // The host file behind `file` as the profile calls name files; 0 or the
+  // Win32 error of a path that leads nowhere.
+  // `*remembered` tells a path taken from the last lookup: a call that then
+  // finds no file forgets it and looks again. `*writable` (when asked for)
+  // tells whether the file's drive takes changes.
+  uint32_t HostPathOf(const char* file, std::string* host_path, bool* remembered,
+                      bool* writable = nullptr);
+  void Forget(const char* file);
+  void Report(uint32_t error);
+  bool RefuseWrite(const std::string& host_path, bool writable);
+
+  HostFileAccess& files_;
+  std::string windows_dir_;
+  // The host file each profile path led to last. A run names the same
+  // working copy thousands of times; the lookup, component by component, is
+  // redone only when a call finds no file there.
+  struct Target {
+    std::string host_path;
+    bool writable = true;
+  };
+  std::unordered_map<std::string, Target> resolved_;
+  ProfileStore store_;
+};
+
+}  // namespace velsetup::host
