@@ -24,7 +24,7 @@
 #include "bench_machine.h"
 #include "heap_counter.h"
 #include "engine/run_state.h"
-#include "services/section_reader.h"
+#include "engine/section_reader.h"
 
 namespace {
 

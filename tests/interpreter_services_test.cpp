@@ -7,8 +7,8 @@
 
 #include "engine/run_state.h"
 #include "machine_run_fixture.h"
-#include "services/platform_queries.h"
-#include "services/section_reader.h"
+#include "engine/platform_queries.h"
+#include "engine/section_reader.h"
 #include "services/text_helpers.h"
 
 namespace velsetup::testing {

@@ -5,7 +5,7 @@
 
 #include "commands/registry_edit_line.h"
 #include "machine_run_fixture.h"
-#include "services/platform_queries.h"
+#include "engine/platform_queries.h"
 
 namespace velsetup {
 namespace {

@@ -4,6 +4,7 @@
 
 #include "engine/script_file.h"
 #include "engine/text_format.h"
+#include "platform/language_codes.h"
 #include "machine_run_fixture.h"
 
 namespace velsetup {

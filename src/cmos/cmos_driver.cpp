@@ -5,7 +5,7 @@
 #include "cmos/nt_cmos_driver.h"
 #include "cmos/win9x_cmos_driver.h"
 #include "engine/run_state.h"
-#include "services/platform_queries.h"
+#include "engine/platform_queries.h"
 
 namespace velsetup {
 

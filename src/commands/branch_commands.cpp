@@ -9,8 +9,8 @@
 #include "engine/run_state.h"
 #include "engine/script_file.h"
 #include "engine/text_format.h"
-#include "services/platform_queries.h"
-#include "services/section_reader.h"
+#include "engine/platform_queries.h"
+#include "engine/section_reader.h"
 #include "services/text_helpers.h"
 
 namespace velsetup {

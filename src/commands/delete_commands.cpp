@@ -7,7 +7,7 @@
 #include "engine/install_log.h"
 #include "engine/run_state.h"
 #include "engine/text_format.h"
-#include "services/section_reader.h"
+#include "engine/section_reader.h"
 
 namespace velsetup {
 

@@ -12,7 +12,7 @@
 #include "engine/script_lines.h"
 #include "engine/text_cleaning.h"
 #include "engine/text_format.h"
-#include "services/section_reader.h"
+#include "engine/section_reader.h"
 #include "services/variables.h"
 
 namespace velsetup {

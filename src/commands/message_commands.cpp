@@ -6,7 +6,7 @@
 #include "engine/run_state.h"
 #include "engine/script_file.h"
 #include "engine/text_format.h"
-#include "services/section_reader.h"
+#include "engine/section_reader.h"
 
 namespace velsetup {
 

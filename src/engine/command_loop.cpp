@@ -11,7 +11,7 @@
 #include "engine/startup.h"
 #include "engine/text_cleaning.h"
 #include "engine/text_format.h"
-#include "services/platform_queries.h"
+#include "engine/platform_queries.h"
 
 namespace velsetup {
 

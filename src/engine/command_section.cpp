@@ -11,7 +11,7 @@
 #include "engine/script_file.h"
 #include "engine/text_cleaning.h"
 #include "engine/text_format.h"
-#include "services/section_reader.h"
+#include "engine/section_reader.h"
 
 namespace velsetup {
 

@@ -4,7 +4,7 @@
 #include "engine/run_state.h"
 #include "engine/text_cleaning.h"
 #include "engine/text_format.h"
-#include "services/section_reader.h"
+#include "engine/section_reader.h"
 
 namespace velsetup {
 

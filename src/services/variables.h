@@ -30,10 +30,6 @@ constexpr int kMaxReplacementsPerText = 256;
 // another file, which the command would then go on to use.
 int GetVariable(std::string* text, size_t capacity);
 
-// The two-letter code of a language identifier as ~%C105 gives it, or null
-// for a language that has none.
-const char* LanguageCodeOf(uint16_t language_id);
-
 // "TMP" and the last five digits of the process id, zero-padded: the same
 // name for every use within one run.
 std::string TemporaryFileName();

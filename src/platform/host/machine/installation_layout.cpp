@@ -1,6 +1,6 @@
 #include "platform/host/machine/installation_layout.h"
 
-#include "services/variables.h"
+#include "platform/language_codes.h"
 
 namespace velsetup::host {
 

@@ -1,4 +1,4 @@
-#include "services/platform_queries.h"
+#include "engine/platform_queries.h"
 
 #include <cstdint>
 

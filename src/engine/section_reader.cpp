@@ -1,10 +1,10 @@
-#include "services/section_reader.h"
+#include "engine/section_reader.h"
 
 #include <new>
 
 #include "engine/install_log.h"
 #include "engine/run_state.h"
-#include "services/platform_queries.h"
+#include "engine/platform_queries.h"
 
 namespace velsetup {
 
