@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,8 +19,6 @@
 #include "platform/host/files/dos_attributes.h"
 #include "platform/host/machine/host_platform.h"
 #include "wine_support.h"
-
-#include <gtest/gtest.h>
 
 namespace velsetup::testing {
 
@@ -514,6 +513,23 @@ BothBuilds::BothBuilds(Os os) {
 
 void BothBuilds::SkipUnlessBoth() const {
   if (all.size() < 2) GTEST_SKIP() << "the Windows build did not run beside the host build: " << skipped;
+}
+
+void ExpectAsRecorded(const std::string& text, const std::string& suffix) {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = std::string(test->test_suite_name()) + "." + test->name() + suffix;
+  std::replace(name.begin(), name.end(), '/', '_');
+  const std::string record =
+      std::string(VELSETUP_SOURCE_DIR) + "/tests/golden/both_builds/" + name + ".txt";
+  if (std::getenv("VELSETUP_RECORD") != nullptr) {
+    Shell("mkdir -p " + Quoted(std::string(VELSETUP_SOURCE_DIR) + "/tests/golden/both_builds"));
+    WriteHostFile(record, text);
+  }
+  if (!HostExists(record)) {
+    ADD_FAILURE() << "no record " << record << " (VELSETUP_RECORD=1 writes it)";
+    return;
+  }
+  EXPECT_EQ(text, ReadHostFile(record)) << "record: " << record;
 }
 
 std::vector<std::string> ToolLog(const Scenario& machine, const std::string& log_path) {

@@ -126,6 +126,13 @@ struct BothBuilds {
   std::string skipped;
 };
 
+// Holds the host build's `text` for a check that both builds must pass alike
+// to its record, tests/golden/both_builds/<Suite>.<Test><suffix>.txt: what
+// the two builds gave the last time they were compared and agreed. So the
+// host build is held to the Windows build's behaviour also where Wine is
+// missing. VELSETUP_RECORD=1 writes the record from the host build.
+void ExpectAsRecorded(const std::string& text, const std::string& suffix = "");
+
 // A script's lines: [DATA] with logging to `log_path`, [CommandsList] with
 // `commands`, then `sections` as they are.
 std::vector<std::string> LoggedScript(const std::string& log_path,
