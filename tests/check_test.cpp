@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "check/report.h"
 #include "check/script_checker.h"
 #include "check/script_text.h"
 
@@ -328,6 +329,15 @@ TEST(CheckScriptTextTest, CommandLinesAreNumberedByTheFile) {
 TEST(CheckScriptTextTest, ReportsEachFindingOnceThoughTwoCommandsReadItsSection) {
   const std::string found = Findings("[CommandsList]\n15,Files\n15,Files\n[Files]\nC:\\a.txt\n");
   EXPECT_EQ(found, "5: error: no comma between source and destination: CMD15 skips the line\n");
+}
+
+// Scripts are in the machine's code page; the JSON and SARIF reports must
+// stay valid UTF-8 and valid JSON whatever bytes a message quotes.
+TEST(CheckReportTest, JsonStringsStayValidWhateverBytesTheScriptHolds) {
+  EXPECT_EQ(JsonString("C:\\a \"b\"\t\x01"), "\"C:\\\\a \\\"b\\\"\\u0009\\u0001\"");
+  EXPECT_EQ(JsonString("Gr\xFC\xDF" "e"),
+            "\"Gr\xC3\xBC\xC3\x9F"
+            "e\"");
 }
 
 }  // namespace

@@ -39,32 +39,35 @@ void Pass::CheckValue(int line, const std::string& value, FieldRole role, bool e
   switch (role) {
     case FieldRole::kPath:
       if (HasWildcard(value)) {
-        found_.Error(line, Concat(Quoted(value), " in ", where, " holds a wild card, which ",
-                                  command, " does not expand: no file has that name"));
+        found_.Error(line, Rule::kWildcardInPath,
+                     Concat(Quoted(value), " in ", where, " holds a wild card, which ", command,
+                            " does not expand: no file has that name"));
       }
       break;
     case FieldRole::kFlag:
       if (!IsFlag(value)) {
-        found_.Warning(line, Concat(Quoted(value), " in ", where,
-                                    " is neither TRUE nor FALSE: only TRUE counts as true"));
+        found_.Warning(line, Rule::kNotAFlag,
+                       Concat(Quoted(value), " in ", where,
+                              " is neither TRUE nor FALSE: only TRUE counts as true"));
       }
       break;
     case FieldRole::kNumber: {
       // Read as atoi reads: a text that does not start with digits is 0.
       const size_t start = value.find_first_not_of(" \t+-");
       if (start == std::string::npos || value[start] < '0' || value[start] > '9') {
-        found_.Warning(line,
+        found_.Warning(line, Rule::kNotANumber,
                        Concat(Quoted(value), " in ", where, " is not a number: it reads as 0"));
       } else if (ReadDecimal(value) < 0) {
-        found_.Warning(line, Concat(where, " is negative: ", Quoted(value)));
+        found_.Warning(line, Rule::kNotANumber, Concat(where, " is negative: ", Quoted(value)));
       }
       break;
     }
     case FieldRole::kVariableName:
       if (!IsVariableKey(value)) {
-        found_.Warning(line, Concat(command, " sets ", Quoted(value),
-                                    ", which the expansion never reads: only V000 to V999 are "
-                                    "variables"));
+        found_.Warning(line, Rule::kNotAVariable,
+                       Concat(command, " sets ", Quoted(value),
+                              ", which the expansion never reads: only V000 to V999 are "
+                              "variables"));
       }
       break;
     default: break;
@@ -78,18 +81,18 @@ void Pass::CheckTokens(int line, std::string_view text, bool expanded, const std
 void Pass::CheckKeptComment(int line, std::string_view text) {
   for (size_t i = text.find(';'); i != std::string_view::npos; i = text.find(';', i + 1)) {
     if (i > 0 && IsCleaningWhitespace(text[i - 1])) {
-      found_.Warning(line,
+      found_.Warning(line, Rule::kKeptComment,
                      "';' starts no comment inside a value: the text after it stays part of it");
       return;
     }
   }
 }
 
-void Pass::MissingSection(int line, const std::string& message) {
+void Pass::MissingSection(int line, Rule rule, const std::string& message) {
   if (model_.appends()) {
-    found_.Warning(line, message + " (unless the file CMD28 appends brings it)");
+    found_.Warning(line, rule, message + " (unless the file CMD28 appends brings it)");
   } else {
-    found_.Error(line, message);
+    found_.Error(line, rule, message);
   }
 }
 

@@ -33,7 +33,7 @@ class Pass {
   // A " ; note" inside a text that nothing cuts: it stays part of the value.
   void CheckKeptComment(int line, std::string_view text);
   // A section the script lacks may come with the file a CMD28 appends.
-  void MissingSection(int line, const std::string& message);
+  void MissingSection(int line, Rule rule, const std::string& message);
 
   const ScriptModel& model_;
   const ScriptText& script_;

@@ -15,17 +15,18 @@ using profile::FoldName;
 
 void WholeFilePass::CheckLayout() {
   if (!script_.stray_lines().empty()) {
-    found_.Warning(script_.stray_lines().front().line,
+    found_.Warning(script_.stray_lines().front().line, Rule::kStrayLines,
                    "lines before the first section header are never read");
   }
   for (const SectionLine& line : script_.broken_headers()) {
-    found_.Warning(line.line, Concat(Quoted(line.text),
-                                     " is no section header (it has no ']'): "
-                                     "the line belongs to the section above"));
+    found_.Warning(line.line, Rule::kBrokenHeader,
+                   Concat(Quoted(line.text),
+                          " is no section header (it has no ']'): "
+                          "the line belongs to the section above"));
   }
   for (const ScriptSection& shadowed : script_.shadowed_sections()) {
     const ScriptSection* first = script_.Find(shadowed.name);
-    found_.Warning(shadowed.header_line,
+    found_.Warning(shadowed.header_line, Rule::kRepeatedSection,
                    Concat(Bracketed(shadowed.name), " again: only the first one (line ",
                           std::to_string(first->header_line), ") is ever read"));
   }
@@ -34,10 +35,11 @@ void WholeFilePass::CheckLayout() {
 void WholeFilePass::CheckStart() {
   switch (model_.start()) {
     case StartSection::kMissing:
-      found_.Error(1, "the script has no [CommandsList]: a run has nowhere to start");
+      found_.Error(1, Rule::kNoStart,
+                   "the script has no [CommandsList]: a run has nowhere to start");
       break;
     case StartSection::kEmpty:
-      found_.Error(script_.Find(script_key::kCommandsList)->header_line,
+      found_.Error(script_.Find(script_key::kCommandsList)->header_line, Rule::kNoStart,
                    "[CommandsList] is empty: a run stops at once");
       break;
     case StartSection::kFound: break;
@@ -58,7 +60,7 @@ void WholeFilePass::CheckKnownSections() {
   const auto debug = script_.Key(*data, script_key::kDebug);
   if (is_velmor && debug && ReadIntValue(is_velmor->value, 0) != 0 &&
       ReadIntValue(debug->value, 0) != 0) {
-    found_.Warning(debug->line,
+    found_.Warning(debug->line, Rule::kDebugOverride,
                    "the debug override is on ([DATA] IsVelmor and Debug): CMD09 and "
                    "CMD25 take the maker's branch on every machine");
   }
@@ -70,7 +72,7 @@ void WholeFilePass::CheckRepeatedKeys(const ScriptSection& section) {
     if (!line.has_equals) continue;
     const auto inserted = first.emplace(FoldName(line.key), line.line);
     if (!inserted.second) {
-      found_.Warning(line.line,
+      found_.Warning(line.line, Rule::kRepeatedKey,
                      Concat("the key ", Quoted(line.key), " again: only the first one (line ",
                             std::to_string(inserted.first->second), ") is read"));
     }
@@ -90,7 +92,7 @@ void WholeFilePass::CheckUnused() {
         FoldName(section.name).compare(0, 5, FoldName(kLanguageDataPrefix)) == 0) {
       continue;
     }
-    found_.Warning(section.header_line,
+    found_.Warning(section.header_line, Rule::kUnusedSection,
                    Concat(Bracketed(section.name),
                           " is never used: no branch, jump, message box or NextSection reaches "
                           "it, and no command reads it"));
