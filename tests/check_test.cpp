@@ -331,6 +331,39 @@ TEST(CheckScriptTextTest, ReportsEachFindingOnceThoughTwoCommandsReadItsSection)
   EXPECT_EQ(found, "5: error: no comma between source and destination: CMD15 skips the line\n");
 }
 
+// A script saved by an editor that writes Unicode: the ANSI profile calls read
+// the mark as text of the first line, and find no section in UTF-16.
+TEST(CheckEncodingTest, UnicodeScriptsAreNamedAtLineOne) {
+  const std::string bom_found = Findings("\xEF\xBB\xBF[CommandsList]\n10\n");
+  EXPECT_EQ(bom_found.rfind(
+                "1: error: the script starts with a UTF-8 byte order mark, which the profile calls "
+                "read as part of the first line: [CommandsList] is never found",
+                0),
+            0u)
+      << bom_found;
+  // What the mark costs is reported as well: the start is gone.
+  EXPECT_NE(bom_found.find("the script has no [CommandsList]"), std::string::npos) << bom_found;
+
+  const auto utf16 = [](const std::string& ascii, bool little, bool mark) {
+    std::string bytes = mark ? (little ? "\xFF\xFE" : "\xFE\xFF") : "";
+    for (char c : ascii) bytes += little ? std::string{c, '\0'} : std::string{'\0', c};
+    return bytes;
+  };
+  const std::string script = "[CommandsList]\r\n10\r\n";
+  for (bool mark : {true, false}) {
+    const Diagnostics little = CheckScript(utf16(script, true, mark));
+    ASSERT_EQ(little.Sorted().size(), 1u) << "only the encoding, no findings about garbage";
+    EXPECT_EQ(little.Sorted()[0].line, 1);
+    EXPECT_NE(little.Sorted()[0].message.find("UTF-16 (little-endian)"), std::string::npos);
+    const Diagnostics big = CheckScript(utf16(script, false, mark));
+    ASSERT_EQ(big.errors(), 1);
+    EXPECT_NE(big.Sorted()[0].message.find("UTF-16 (big-endian)"), std::string::npos);
+  }
+  // ANSI text with characters above 127 is what the tool reads.
+  EXPECT_EQ(Findings("[CommandsList]\n32,Gr\xFC\xDF" "e\n"), "");
+  EXPECT_EQ(Findings("[CommandsList]\n32,\xEF\xBB\xBF\n"), "");
+}
+
 // Scripts are in the machine's code page; the JSON and SARIF reports must
 // stay valid UTF-8 and valid JSON whatever bytes a message quotes.
 TEST(CheckReportTest, JsonStringsStayValidWhateverBytesTheScriptHolds) {

@@ -13,6 +13,59 @@ namespace velsetup::check {
 
 using profile::FoldName;
 
+namespace {
+
+// The mark's three bytes glue onto the first line: "\xEF\xBB\xBF[CommandsList]"
+// opens with no '[' and is no header.
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+void EncodingError(Diagnostics& found, std::string message) {
+  Diagnostic diagnostic;
+  diagnostic.line = 1;
+  diagnostic.column = 1;
+  diagnostic.severity = Severity::kError;
+  diagnostic.rule = Rule::kEncoding;
+  diagnostic.message = std::move(message);
+  found.Add(std::move(diagnostic));
+}
+
+// UTF-16 with or without its mark: ASCII text has a NUL in every other byte.
+const char* Utf16Order(std::string_view bytes) {
+  if (bytes.size() < 2) return nullptr;
+  const unsigned char first = static_cast<unsigned char>(bytes[0]);
+  const unsigned char second = static_cast<unsigned char>(bytes[1]);
+  if ((first == 0xFF && second == 0xFE) || (first != 0 && first < 0x80 && second == 0)) {
+    return "little-endian";
+  }
+  if ((first == 0xFE && second == 0xFF) || (first == 0 && second != 0 && second < 0x80)) {
+    return "big-endian";
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool CheckEncoding(std::string_view bytes, Diagnostics& found) {
+  if (const char* order = Utf16Order(bytes)) {
+    EncodingError(found, Concat("the script is UTF-16 (", order,
+                                "): the tool reads it with the ANSI profile calls, which find no "
+                                "section in it on Windows 95 and 98; save it as ANSI text"));
+    return false;
+  }
+  if (bytes.substr(0, kUtf8Mark.size()) != kUtf8Mark) return true;
+  const std::string_view first_line =
+      bytes.substr(kUtf8Mark.size(), bytes.find_first_of("\r\n") - kUtf8Mark.size());
+  const size_t close = first_line.find(']');
+  const std::string lost =
+      !first_line.empty() && first_line[0] == '[' && close != std::string_view::npos
+          ? Concat(Bracketed(first_line.substr(1, close - 1)), " is never found")
+          : std::string("the first line belongs to no section");
+  EncodingError(found, Concat("the script starts with a UTF-8 byte order mark, which the profile "
+                              "calls read as part of the first line: ",
+                              lost, "; save it as ANSI text without the mark"));
+  return true;
+}
+
 void WholeFilePass::CheckLayout() {
   if (!script_.stray_lines().empty()) {
     found_.Warning(script_.stray_lines().front().line, Rule::kStrayLines,

@@ -3,9 +3,16 @@
 // override left on, and sections nothing uses.
 #pragma once
 
+#include <string_view>
+
 #include "check/pass_support.h"
 
 namespace velsetup::check {
+
+// A script saved as UTF-16, or as UTF-8 with a byte order mark, which the
+// tool's ANSI profile calls do not read as it was written. False when the
+// bytes are no ANSI text at all (UTF-16) and nothing else is worth checking.
+bool CheckEncoding(std::string_view bytes, Diagnostics& found);
 
 class WholeFilePass : public Pass {
  public:
