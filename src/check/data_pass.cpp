@@ -291,6 +291,23 @@ void DataPass::CheckRegistryEdit(const SectionLine& line) {
                           " is not all hexadecimal digits: each other character "
                           "stores as 0"));
   }
+  // The engine reads DWORD data two digits a byte from the left, so a lone
+  // last digit becomes the high half of the last byte: "1" stores 0x10.
+  if (edit.type_code == 2 && !HasToken(edit.data) && edit.data.size() % 2 != 0 &&
+      std::all_of(edit.data.begin(), edit.data.end(), IsHex)) {
+    const auto dword = [](const std::string& digits) {
+      const std::vector<uint8_t> bytes = EditLineData(2, digits);
+      return static_cast<uint32_t>(bytes[0] | bytes[1] << 8 | bytes[2] << 16 |
+                                   static_cast<uint32_t>(bytes[3]) << 24);
+    };
+    const uint32_t stored = dword(edit.data);
+    const uint32_t meant = dword("0" + edit.data);
+    found_.Warning(line.line, Rule::kOddDwordDigits,
+                   Concat("the DWORD data ", Quoted(edit.data),
+                          " has an odd number of digits: CMD14 stores ",
+                          Format("0x%08X (%u), not 0x%08X (%u)", stored, stored, meant, meant),
+                          "; write it with a leading 0: ", Quoted("0" + edit.data)));
+  }
 }
 
 void DataPass::CheckKeys(const CommandLine& command, const ScriptSection& data) {
