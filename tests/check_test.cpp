@@ -375,6 +375,39 @@ TEST(CheckEncodingTest, UnicodeScriptsAreNamedAtLineOne) {
   EXPECT_EQ(Findings("[CommandsList]\n32,\xEF\xBB\xBF\n"), "");
 }
 
+// The section reader's last read on Windows 95 and 98 is of 16,640 bytes,
+// 16,638 of them lines: a line whose zero falls past that is not read there,
+// nor is any after it.
+TEST(CheckSectionSizeTest, LinesPastWhatWindows9xReadsAreNamed) {
+  // Each command line is 100 characters and its zero: 164 of them fit.
+  const auto commands = [](int count) {
+    std::string script = "[CommandsList]\n";
+    for (int i = 0; i < count; ++i) script += "32," + std::string(97, 'x') + "\n";
+    return script + "10\n";
+  };
+  const std::string found = Findings(commands(170));
+  EXPECT_EQ(found,
+            "166: warning: [CommandsList] holds 17173 characters, more than the 16638 Windows 95 "
+            "and 98 read: they stop before this line, and CMD32 (line 166), CMD32 (line 167), "
+            "CMD32 (line 168), CMD32 (line 169) and 3 more do not run there\n");
+  // 164 lines of 101 and "10" with its zero: 16,567 characters, all read.
+  EXPECT_EQ(Findings(commands(164)), "");
+  // One more line of 101 passes the limit: the last whole line is kept.
+  EXPECT_NE(Findings(commands(165)).find("166: warning: [CommandsList] holds 16668"),
+            std::string::npos);
+
+  // A data list is read the same way; its keys-only sections are not.
+  std::string copies = "[CommandsList]\n15,Files\n[Files]\n";
+  for (int i = 0; i < 200; ++i) copies += "C:\\" + std::string(90, 'a') + ",D:\\\n";
+  const std::string data = Findings(copies);
+  EXPECT_NE(
+      data.find("173: warning: [Files] holds 19600 characters, more than the 16638 Windows 95 "
+                "and 98 read: they stop before this line, and CMD15 (line 2) gets none of its "
+                "lines from here on there"),
+      std::string::npos)
+      << data;
+}
+
 // Scripts are in the machine's code page; the JSON and SARIF reports must
 // stay valid UTF-8 and valid JSON whatever bytes a message quotes.
 TEST(CheckReportTest, JsonStringsStayValidWhateverBytesTheScriptHolds) {

@@ -32,6 +32,7 @@ Diagnostics CheckScript(std::string_view bytes) {
   }
   whole_file.CheckKnownSections();
   whole_file.CheckUnused();
+  whole_file.CheckSectionSizes();
   return found;
 }
 

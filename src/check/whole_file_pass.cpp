@@ -119,6 +119,89 @@ void WholeFilePass::CheckKnownSections() {
   }
 }
 
+namespace {
+
+// The engine's section reader doubles its buffer from 260 bytes and, on
+// Windows 95 and 98, stops before passing 32,768: the last read is of 16,640
+// bytes, of which the section call fills all but two. What does not fit is
+// cut after the last whole line.
+constexpr size_t kWin9xSectionRoom = 16640 - 2;
+
+// "CMD15 (line 4), CMD32 (line 9) and 3 more"
+std::string ListOf(const std::vector<std::string>& items) {
+  constexpr size_t kShown = 4;
+  std::string list;
+  for (size_t i = 0; i < items.size() && i < kShown; ++i) {
+    if (i > 0) list += i + 1 == items.size() ? " and " : ", ";
+    list += items[i];
+  }
+  if (items.size() > kShown)
+    list += Concat(" and ", std::to_string(items.size() - kShown), " more");
+  return list;
+}
+
+}  // namespace
+
+void WholeFilePass::CheckSectionSizes() {
+  std::set<std::string> checked;
+  for (const CommandSection& section : model_.command_sections()) {
+    if (!checked.insert(FoldName(section.section->name)).second) continue;
+    CheckSectionSize(*section.section, {});
+  }
+  // A data list is read whole, as a command section is; keys are read one
+  // by one and have no such limit.
+  std::map<std::string, std::vector<std::string>> readers;
+  for (const CommandSection& section : model_.command_sections()) {
+    for (const CommandLine& command : section.commands) {
+      const DataKind kind = command.rule().data;
+      if (kind == DataKind::kNone || kind == DataKind::kKeys || kind == DataKind::kMessage)
+        continue;
+      const std::string data = model_.DataSectionOf(command);
+      if (data.empty() || script_.Find(data) == nullptr) continue;
+      readers[FoldName(script_.Find(data)->name)].push_back(
+          Concat(ShortName(command.Number()), " (line ", std::to_string(command.line), ")"));
+    }
+  }
+  for (const auto& [name, commands] : readers) {
+    if (checked.insert(name).second) CheckSectionSize(*script_.Find(name), commands);
+  }
+}
+
+void WholeFilePass::CheckSectionSize(const ScriptSection& section,
+                                     const std::vector<std::string>& readers) {
+  size_t total = 0;
+  for (const SectionLine& line : section.lines) total += line.text.size() + 1;
+  if (total <= kWin9xSectionRoom) return;
+  size_t kept = 0;
+  size_t used = 0;
+  while (used + section.lines[kept].text.size() + 1 <= kWin9xSectionRoom) {
+    used += section.lines[kept].text.size() + 1;
+    ++kept;
+  }
+  const int first_lost = section.lines[kept].line;
+  const std::string size = Concat(Bracketed(section.name), " holds ", std::to_string(total),
+                                  " characters, more than the ", std::to_string(kWin9xSectionRoom),
+                                  " Windows 95 and 98 read: they stop before this line");
+  if (!readers.empty()) {
+    found_.Warning(first_lost, Rule::kSectionTooLarge,
+                   Concat(size, ", and ", ListOf(readers), readers.size() == 1 ? " gets" : " get",
+                          " none of its lines from here on there"));
+    return;
+  }
+  std::vector<std::string> lost;
+  for (const CommandSection& command_section : model_.command_sections()) {
+    if (command_section.section != &section) continue;
+    for (const CommandLine& command : command_section.commands) {
+      if (command.line >= first_lost) {
+        lost.push_back(
+            Concat(ShortName(command.Number()), " (line ", std::to_string(command.line), ")"));
+      }
+    }
+  }
+  found_.Warning(first_lost, Rule::kSectionTooLarge,
+                 lost.empty() ? size : Concat(size, ", and ", ListOf(lost), " do not run there"));
+}
+
 void WholeFilePass::CheckRepeatedKeys(const ScriptSection& section) {
   std::map<std::string, int> first;
   for (const SectionLine& line : section.lines) {

@@ -3,7 +3,9 @@
 // override left on, and sections nothing uses.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "check/pass_support.h"
 
@@ -25,9 +27,12 @@ class WholeFilePass : public Pass {
   // [Variables], repeated keys of the sections read key by key, [DATA].
   void CheckKnownSections();
   void CheckUnused();
+  // Command sections and data lists longer than Windows 95 and 98 read.
+  void CheckSectionSizes();
 
  private:
   void CheckRepeatedKeys(const ScriptSection& section);
+  void CheckSectionSize(const ScriptSection& section, const std::vector<std::string>& readers);
 };
 
 }  // namespace velsetup::check
