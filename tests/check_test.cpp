@@ -145,6 +145,21 @@ const Mistake kMistakes[] = {
      "4: warning: the DWORD data '3F8' has an odd number of digits: CMD14 stores 0x00003F80 "
      "(16256), not 0x000003F8 (1016)",
      "[CommandsList]\n14,Edits\n[Edits]\n1,HKLM,Software\\X,Port,2,03F8\n"},
+    // The log path has room for 127 characters; the rest is dropped.
+    {"log file name longer than the tool keeps",
+     "[DATA]\nLogFile=C:\\Logs\\Setup\\nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn"
+     "nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn.log\n[CommandsList]\n10\n",
+     "2: warning: LogFile is 138 characters long; the tool keeps 127 and logs to "
+     "'C:\\Logs\\Setup\\nnn",
+     "[DATA]\nLogFile=C:\\Logs\\Setup\\install.log\n[CommandsList]\n10\n"},
+    {"jump to a section spelt almost right", "[CommandsList]\n19,Finsh\n[Finish]\n10\n",
+     "2: error: CMD19 names [Finsh], which the script does not have: the run shows \"An internal "
+     "error has occured\" there; did you mean [Finish]?",
+     "[CommandsList]\n19,Finish\n[Finish]\n10\n"},
+    {"data section spelt almost right", "[CommandsList]\n15,File\n[Files]\nC:\\a,C:\\b\n",
+     "2: error: CMD15 reads the data section [File], which the script does not have; did you mean "
+     "[Files]?",
+     "[CommandsList]\n15,Files\n[Files]\nC:\\a,C:\\b\n"},
     {"registry edit action", "[CommandsList]\n14,Edits\n[Edits]\n7,HKLM,Software\\X,Name,0,a\n",
      "4: error: action 7 is none of",
      "[CommandsList]\n14,Edits\n[Edits]\n1,HKLM,Software\\X,Name,0,a\n"},

@@ -82,7 +82,8 @@ const ScriptSection* DataPass::FindData(int line, const std::string& section_nam
   if (data == nullptr) {
     MissingSection(line, Rule::kDataSectionMissing,
                    Concat(name, " reads the data section ", Bracketed(section_name),
-                          ", which the script does not have"));
+                          ", which the script does not have"),
+                   section_name);
     return nullptr;
   }
   if (data->empty()) {

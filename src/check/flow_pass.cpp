@@ -37,7 +37,8 @@ void FlowPass::CheckTarget(const CommandSection& from, const Target& target) {
     if (!any)
       MissingSection(target.line, Rule::kTargetMissing,
                      Concat(target.what, " names ", Quoted(target.name),
-                            ", which no section of the script matches: ", consequence));
+                            ", which no section of the script matches: ", consequence),
+                     std::string_view());
     return;
   }
   if (HasToken(target.name)) {
@@ -49,7 +50,8 @@ void FlowPass::CheckTarget(const CommandSection& from, const Target& target) {
   if (section == nullptr) {
     MissingSection(target.line, Rule::kTargetMissing,
                    Concat(target.what, " names ", Bracketed(target.name),
-                          ", which the script does not have: ", consequence));
+                          ", which the script does not have: ", consequence),
+                   target.name);
   } else if (section->empty()) {
     found_.Error(
         target.line, Rule::kTargetEmpty,

@@ -1,11 +1,17 @@
 #include "check/pass_support.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "check/variable_tokens.h"
 #include "check/variables_pass.h"
 #include "engine/text_cleaning.h"
 #include "engine/text_format.h"
+#include "profile/profile_document.h"
 
 namespace velsetup::check {
+
+using profile::FoldName;
 
 namespace {
 
@@ -13,7 +19,47 @@ bool IsFlag(std::string_view text) {
   return EqualsIgnoreCase(text, "TRUE") || EqualsIgnoreCase(text, "FALSE");
 }
 
+// Edits (a letter added, dropped, changed, or two swapped) between two
+// names, compared case-blind as the profile calls compare them.
+size_t Distance(const std::string& a, const std::string& b) {
+  std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+  for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t change = d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, change});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+      }
+    }
+  }
+  return d[a.size()][b.size()];
+}
+
 }  // namespace
+
+std::string NearestSection(const ScriptText& script, std::string_view name) {
+  const std::string wanted = FoldName(TrimBlanks(name));
+  if (wanted.empty()) return std::string();
+  // One slip in a short name, two in a longer one; more is another name.
+  const size_t allowed = wanted.size() <= 4 ? 1 : 2;
+  std::string best;
+  size_t best_distance = allowed + 1;
+  bool tie = false;
+  for (const ScriptSection& section : script.sections()) {
+    if (section.empty()) continue;
+    const size_t distance = Distance(wanted, FoldName(section.name));
+    if (distance < best_distance) {
+      best = section.name;
+      best_distance = distance;
+      tie = false;
+    } else if (distance == best_distance) {
+      tie = true;
+    }
+  }
+  return tie ? std::string() : best;
+}
 
 std::string Quoted(std::string_view text) { return Concat("'", text, "'"); }
 std::string Bracketed(std::string_view name) { return Concat("[", name, "]"); }
@@ -88,11 +134,13 @@ void Pass::CheckKeptComment(int line, std::string_view text) {
   }
 }
 
-void Pass::MissingSection(int line, Rule rule, const std::string& message) {
+void Pass::MissingSection(int line, Rule rule, const std::string& message, std::string_view name) {
+  const std::string near = NearestSection(script_, name);
+  const std::string hint = near.empty() ? "" : Concat("; did you mean ", Bracketed(near), "?");
   if (model_.appends()) {
-    found_.Warning(line, rule, message + " (unless the file CMD28 appends brings it)");
+    found_.Warning(line, rule, message + " (unless the file CMD28 appends brings it)" + hint);
   } else {
-    found_.Error(line, rule, message);
+    found_.Error(line, rule, message + hint);
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include "check/command_rules.h"
 #include "check/variables_pass.h"
+#include "engine/run_state.h"
 #include "engine/script_keys.h"
 #include "engine/text_format.h"
 #include "profile/profile_document.h"
@@ -109,6 +110,15 @@ void WholeFilePass::CheckKnownSections() {
   }
   const ScriptSection* data = script_.Find(script_key::kData);
   if (data == nullptr) return;
+  if (const auto log_file = script_.Key(*data, script_key::kLogFile)) {
+    const std::string kept = CutTo(log_file->value, capacity::kLogPath);
+    if (kept.size() < log_file->value.size()) {
+      found_.Warning(log_file->line, Rule::kLogFileTooLong,
+                     Concat("LogFile is ", std::to_string(log_file->value.size()),
+                            " characters long; the tool keeps ", std::to_string(kept.size()),
+                            " and logs to ", Quoted(kept)));
+    }
+  }
   const auto is_velmor = script_.Key(*data, script_key::kIsVelmor);
   const auto debug = script_.Key(*data, script_key::kDebug);
   if (is_velmor && debug && ReadIntValue(is_velmor->value, 0) != 0 &&
