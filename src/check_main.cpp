@@ -1,18 +1,36 @@
 // velsetup-check: reports the mistakes of setup scripts before they run.
 //
-//   velsetup-check script.ini [more.ini ...]
+//   velsetup-check [--format=text|json|sarif] script.ini [more.ini ...]
 //
-// One finding a line, "file:line: error|warning: message", then a summary.
-// Exit status: 0 without errors, 1 with errors, 2 when a file cannot be read.
+// One finding a line, "file:line: error|warning: message", then a summary;
+// or a JSON or SARIF report for editors and CI.
+// Exit status: 0 without errors, 1 with errors, 2 when a file cannot be read
+// or the command line is wrong.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "check/diagnostics.h"
+#include "check/report.h"
 #include "check/script_checker.h"
 
 namespace {
 
-constexpr const char* kUsage = "usage: velsetup-check script.ini [more.ini ...]\n";
+constexpr const char* kUsage =
+    "usage: velsetup-check [--format=text|json|sarif] script.ini [more.ini ...]\n";
+
+constexpr const char* kHelp =
+    "Reports the mistakes of velsetup scripts before they run; nothing is run or changed.\n"
+    "\n"
+    "  --format=text    one line a finding, file:line: error|warning: message (the default)\n"
+    "  --format=json    a JSON array, one object a finding: file, line, column, severity,\n"
+    "                   rule, message\n"
+    "  --format=sarif   SARIF 2.1.0, with every rule's id and description\n"
+    "  --help, -h       this text\n"
+    "  --               every argument after it is a file\n"
+    "\n"
+    "Exit status: 0 without errors, 1 with errors, 2 when a file cannot be read or the\n"
+    "command line is wrong.\n";
 
 // Through stdio, which tells a read error (a directory, say) from an empty file.
 bool ReadFile(const std::string& path, std::string* bytes) {
@@ -28,43 +46,67 @@ bool ReadFile(const std::string& path, std::string* bytes) {
 
 // Through stdio rather than iostreams, whose locale machinery would more than
 // double the Windows program and bring in code for newer CPUs.
-void PrintLine(std::FILE* stream, const std::string& line) {
-  std::fwrite(line.data(), 1, line.size(), stream);
-  std::fputc('\n', stream);
+void Print(std::FILE* stream, const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+int UsageError(const std::string& problem) {
+  Print(stderr, "velsetup-check: " + problem + "\n" + kUsage);
+  return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace velsetup::check;
-  if (argc < 2) {
-    std::fputs(kUsage, stderr);
-    return 2;
+  ReportFormat format = ReportFormat::kText;
+  std::vector<std::string> files;
+  bool options_end = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    // A name that starts with '-' is taken for a mistyped option rather than
+    // read as a file: "--fromat=json" must not report "cannot read".
+    if (options_end || argument.empty() || argument[0] != '-') {
+      files.push_back(argument);
+    } else if (argument == "--") {
+      options_end = true;
+    } else if (argument == "--help" || argument == "-h") {
+      Print(stdout, std::string(kUsage) + "\n" + kHelp);
+      return 0;
+    } else if (argument == "--format=text") {
+      format = ReportFormat::kText;
+    } else if (argument == "--format=json") {
+      format = ReportFormat::kJson;
+    } else if (argument == "--format=sarif") {
+      format = ReportFormat::kSarif;
+    } else {
+      return UsageError("unknown option '" + argument + "'");
+    }
   }
-  if (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
-    std::fputs(kUsage, stdout);
-    return 0;
-  }
+  if (files.empty()) return UsageError("no script given");
+
+  std::vector<FileFinding> findings;
   int errors = 0;
   int warnings = 0;
   bool unreadable = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string file = argv[i];
+  for (const std::string& file : files) {
     std::string bytes;
     if (!ReadFile(file, &bytes)) {
-      PrintLine(stdout, file + ": error: cannot read the file");
+      Diagnostic diagnostic;
+      diagnostic.severity = Severity::kError;
+      diagnostic.rule = Rule::kUnreadableFile;
+      diagnostic.message = "cannot read the file";
+      findings.push_back({file, diagnostic});
       unreadable = true;
       ++errors;
       continue;
     }
     const Diagnostics found = CheckScript(bytes);
-    for (const Diagnostic& diagnostic : found.Sorted()) {
-      PrintLine(stdout, FormatDiagnostic(file, diagnostic));
-    }
+    for (const Diagnostic& diagnostic : found.Sorted()) findings.push_back({file, diagnostic});
     errors += found.errors();
     warnings += found.warnings();
   }
-  PrintLine(stdout, Summary(errors, warnings));
+  Print(stdout, FormatReport(format, findings, errors, warnings));
   if (unreadable) return 2;
   return errors > 0 ? 1 : 0;
 }

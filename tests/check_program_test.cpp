@@ -140,6 +140,79 @@ TEST(CheckProgramTest, PrintsCompilerStyleLinesAndExitsByTheWorstFinding) {
   EXPECT_EQ(RunCheck(scratch.path(), {"."}).status, 2);
 }
 
+// Editors and CI read the findings by rule id; a rule's id never changes
+// meaning, so ids must be unique and each rule must say what it finds.
+TEST(CheckProgramTest, MachineReadableReportsCarryEveryFindingWithItsRule) {
+  ScratchDir scratch;
+  WriteHostFile(scratch / "bad.ini", "[CommandsList]\n32,a, \"b\"\n19,Finish\n");
+
+  const Outcome json = RunCheck(scratch.path(), {"--format=json", "bad.ini", "gone.ini"});
+  EXPECT_EQ(json.status, 2);
+  EXPECT_EQ(
+      json.output,
+      "[\n"
+      "{\"file\":\"bad.ini\",\"line\":2,\"severity\":\"warning\",\"rule\":\"VC106\","
+      "\"message\":\"CMD32 reads 1 field: ' \\\"b\\\"' after the next comma is ignored (a ',' "
+      "inside a value splits it)\"},\n"
+      "{\"file\":\"bad.ini\",\"line\":3,\"severity\":\"error\",\"rule\":\"VC202\","
+      "\"message\":\"CMD19 names [Finish], which the script does not have: the run shows "
+      "\\\"An internal error has occured\\\" there\"},\n"
+      "{\"file\":\"gone.ini\",\"severity\":\"error\",\"rule\":\"VC001\","
+      "\"message\":\"cannot read the file\"}\n"
+      "]\n");
+
+  const Outcome sarif = RunCheck(scratch.path(), {"bad.ini", "--format=sarif"});
+  EXPECT_EQ(sarif.status, 1);
+  EXPECT_EQ(sarif.output.rfind("{\"$schema\":\"https://json.schemastore.org/sarif-2.1.0.json\","
+                               "\"version\":\"2.1.0\",\"runs\":[{\"tool\":{\"driver\":{"
+                               "\"name\":\"velsetup-check\"",
+                               0),
+            0u)
+      << sarif.output;
+  EXPECT_NE(sarif.output.find("{\"ruleId\":\"VC202\",\"ruleIndex\":"), std::string::npos);
+  EXPECT_NE(sarif.output.find("\"artifactLocation\":{\"uri\":\"bad.ini\"},\"region\":{"
+                              "\"startLine\":3}"),
+            std::string::npos);
+  // Every rule once in the driver's list, each with a description; the
+  // results' ruleIndex points into that list.
+  const std::regex rule(
+      "\\{\"id\":\"(VC[0-9]{3})\",\"shortDescription\":\\{\"text\":\"[^\"]+\"\\}\\}");
+  std::vector<std::string> ids;
+  for (std::sregex_iterator it(sarif.output.begin(), sarif.output.end(), rule), end; it != end;
+       ++it) {
+    ids.push_back((*it)[1]);
+  }
+  ASSERT_GT(ids.size(), 50u);
+  const size_t index_of_vc202 = std::find(ids.begin(), ids.end(), "VC202") - ids.begin();
+  EXPECT_NE(sarif.output.find(
+                "\"ruleId\":\"VC202\",\"ruleIndex\":" + std::to_string(index_of_vc202) + ","),
+            std::string::npos);
+  std::sort(ids.begin(), ids.end());
+  EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end()) << "a rule id is used twice";
+}
+
+TEST(CheckProgramTest, OptionsAreNeverTakenForFiles) {
+  ScratchDir scratch;
+  WriteHostFile(scratch / "ok.ini", "[CommandsList]\n10\n");
+  const Outcome help = RunCheck(scratch.path(), {"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.output.find("--format=sarif"), std::string::npos);
+
+  for (const char* wrong : {"--fromat=json", "--format=xml", "-x", "--format"}) {
+    const Outcome outcome = RunCheck(scratch.path(), {wrong, "ok.ini"});
+    EXPECT_EQ(outcome.status, 2) << wrong;
+    EXPECT_NE(outcome.output.find(std::string("unknown option '") + wrong + "'"), std::string::npos)
+        << outcome.output;
+    EXPECT_EQ(outcome.output.find("cannot read"), std::string::npos) << outcome.output;
+    EXPECT_EQ(outcome.output.find("0 errors"), std::string::npos) << "checked anyway";
+  }
+  // After "--" a name that starts with '-' is a file.
+  WriteHostFile(scratch / "-dash.ini", "[CommandsList]\n10\n");
+  const Outcome dash = RunCheck(scratch.path(), {"--", "-dash.ini"});
+  EXPECT_EQ(dash.output, "0 errors, 0 warnings\n");
+  EXPECT_EQ(dash.status, 0);
+}
+
 TEST(CheckProgramTest, WindowsBuildPrintsTheSame) {
   const std::string exe = wine::WindowsBuildDir() + "/velsetup-check.exe";
   if (!wine::Missing().empty()) GTEST_SKIP() << wine::Missing();

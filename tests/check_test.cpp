@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "check/report.h"
 #include "check/script_checker.h"
 #include "check/script_text.h"
 
@@ -133,6 +134,32 @@ const Mistake kMistakes[] = {
      "[CommandsList]\n14,Edits\n[Edits]\n1,HKLM,Software\\X,Name,1\n",
      "4: error: the line lacks the comma before its data",
      "[CommandsList]\n14,Edits\n[Edits]\n1,HKLM,Software\\X,Name,1,00\n"},
+    // Two digits a byte from the left: a lone last digit is a high half.
+    {"registry DWORD with an odd number of digits",
+     "[CommandsList]\n14,Edits\n[Edits]\n1,HKLM,Software\\X,Count,2,1\n",
+     "4: warning: the DWORD data '1' has an odd number of digits: CMD14 stores 0x00000010 (16), "
+     "not 0x00000001 (1); write it with a leading 0: '01'",
+     "[CommandsList]\n14,Edits\n[Edits]\n1,HKLM,Software\\X,Count,2,01\n"},
+    {"registry DWORD of three digits",
+     "[CommandsList]\n14,Edits\n[Edits]\n1,HKLM,Software\\X,Port,2,3F8\n",
+     "4: warning: the DWORD data '3F8' has an odd number of digits: CMD14 stores 0x00003F80 "
+     "(16256), not 0x000003F8 (1016)",
+     "[CommandsList]\n14,Edits\n[Edits]\n1,HKLM,Software\\X,Port,2,03F8\n"},
+    // The log path has room for 127 characters; the rest is dropped.
+    {"log file name longer than the tool keeps",
+     "[DATA]\nLogFile=C:\\Logs\\Setup\\nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn"
+     "nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn.log\n[CommandsList]\n10\n",
+     "2: warning: LogFile is 138 characters long; the tool keeps 127 and logs to "
+     "'C:\\Logs\\Setup\\nnn",
+     "[DATA]\nLogFile=C:\\Logs\\Setup\\install.log\n[CommandsList]\n10\n"},
+    {"jump to a section spelt almost right", "[CommandsList]\n19,Finsh\n[Finish]\n10\n",
+     "2: error: CMD19 names [Finsh], which the script does not have: the run shows \"An internal "
+     "error has occured\" there; did you mean [Finish]?",
+     "[CommandsList]\n19,Finish\n[Finish]\n10\n"},
+    {"data section spelt almost right", "[CommandsList]\n15,File\n[Files]\nC:\\a,C:\\b\n",
+     "2: error: CMD15 reads the data section [File], which the script does not have; did you mean "
+     "[Files]?",
+     "[CommandsList]\n15,Files\n[Files]\nC:\\a,C:\\b\n"},
     {"registry edit action", "[CommandsList]\n14,Edits\n[Edits]\n7,HKLM,Software\\X,Name,0,a\n",
      "4: error: action 7 is none of",
      "[CommandsList]\n14,Edits\n[Edits]\n1,HKLM,Software\\X,Name,0,a\n"},
@@ -169,9 +196,9 @@ const Mistake kMistakes[] = {
      "[CommandsList]\n2,Link\n[Link]\nDeleteLinkFile=a.lnk\nold.lnk\n",
      "5: warning: 'old.lnk' has no '='", "[CommandsList]\n2,Link\n[Link]\nDeleteLinkFile=a.lnk\n"},
     {"comment inside a registry edit list",
-     "[CommandsList]\n14,Edits\n[Edits]\n; the flag\n1,HKLM,S\\X,Flag,2,1\n",
+     "[CommandsList]\n14,Edits\n[Edits]\n; the flag\n1,HKLM,S\\X,Flag,2,01\n",
      "4: warning: a comment line in the list of CMD14",
-     "[CommandsList]\n14,Edits ; the flag\n[Edits]\n1,HKLM,S\\X,Flag,2,1\n"},
+     "[CommandsList]\n14,Edits ; the flag\n[Edits]\n1,HKLM,S\\X,Flag,2,01\n"},
     {"ID that no system has", "[CommandsList]\n25,IDs,A,A\n[IDs]\n0x5\n[A]\n10\n",
      "4: warning: '0x5' spells no system ID",
      "[CommandsList]\n25,IDs,A,A\n[IDs]\n0x05\n171\n[A]\n10\n"},
@@ -328,6 +355,81 @@ TEST(CheckScriptTextTest, CommandLinesAreNumberedByTheFile) {
 TEST(CheckScriptTextTest, ReportsEachFindingOnceThoughTwoCommandsReadItsSection) {
   const std::string found = Findings("[CommandsList]\n15,Files\n15,Files\n[Files]\nC:\\a.txt\n");
   EXPECT_EQ(found, "5: error: no comma between source and destination: CMD15 skips the line\n");
+}
+
+// A script saved by an editor that writes Unicode: the ANSI profile calls read
+// the mark as text of the first line, and find no section in UTF-16.
+TEST(CheckEncodingTest, UnicodeScriptsAreNamedAtLineOne) {
+  const std::string bom_found = Findings("\xEF\xBB\xBF[CommandsList]\n10\n");
+  EXPECT_EQ(bom_found.rfind(
+                "1: error: the script starts with a UTF-8 byte order mark, which the profile calls "
+                "read as part of the first line: [CommandsList] is never found",
+                0),
+            0u)
+      << bom_found;
+  // What the mark costs is reported as well: the start is gone.
+  EXPECT_NE(bom_found.find("the script has no [CommandsList]"), std::string::npos) << bom_found;
+
+  const auto utf16 = [](const std::string& ascii, bool little, bool mark) {
+    std::string bytes = mark ? (little ? "\xFF\xFE" : "\xFE\xFF") : "";
+    for (char c : ascii) bytes += little ? std::string{c, '\0'} : std::string{'\0', c};
+    return bytes;
+  };
+  const std::string script = "[CommandsList]\r\n10\r\n";
+  for (bool mark : {true, false}) {
+    const Diagnostics little = CheckScript(utf16(script, true, mark));
+    ASSERT_EQ(little.Sorted().size(), 1u) << "only the encoding, no findings about garbage";
+    EXPECT_EQ(little.Sorted()[0].line, 1);
+    EXPECT_NE(little.Sorted()[0].message.find("UTF-16 (little-endian)"), std::string::npos);
+    const Diagnostics big = CheckScript(utf16(script, false, mark));
+    ASSERT_EQ(big.errors(), 1);
+    EXPECT_NE(big.Sorted()[0].message.find("UTF-16 (big-endian)"), std::string::npos);
+  }
+  // ANSI text with characters above 127 is what the tool reads.
+  EXPECT_EQ(Findings("[CommandsList]\n32,Gr\xFC\xDF" "e\n"), "");
+  EXPECT_EQ(Findings("[CommandsList]\n32,\xEF\xBB\xBF\n"), "");
+}
+
+// The section reader's last read on Windows 95 and 98 is of 16,640 bytes,
+// 16,638 of them lines: a line whose zero falls past that is not read there,
+// nor is any after it.
+TEST(CheckSectionSizeTest, LinesPastWhatWindows9xReadsAreNamed) {
+  // Each command line is 100 characters and its zero: 164 of them fit.
+  const auto commands = [](int count) {
+    std::string script = "[CommandsList]\n";
+    for (int i = 0; i < count; ++i) script += "32," + std::string(97, 'x') + "\n";
+    return script + "10\n";
+  };
+  const std::string found = Findings(commands(170));
+  EXPECT_EQ(found,
+            "166: warning: [CommandsList] holds 17173 characters, more than the 16638 Windows 95 "
+            "and 98 read: they stop before this line, and CMD32 (line 166), CMD32 (line 167), "
+            "CMD32 (line 168), CMD32 (line 169) and 3 more do not run there\n");
+  // 164 lines of 101 and "10" with its zero: 16,567 characters, all read.
+  EXPECT_EQ(Findings(commands(164)), "");
+  // One more line of 101 passes the limit: the last whole line is kept.
+  EXPECT_NE(Findings(commands(165)).find("166: warning: [CommandsList] holds 16668"),
+            std::string::npos);
+
+  // A data list is read the same way; its keys-only sections are not.
+  std::string copies = "[CommandsList]\n15,Files\n[Files]\n";
+  for (int i = 0; i < 200; ++i) copies += "C:\\" + std::string(90, 'a') + ",D:\\\n";
+  const std::string data = Findings(copies);
+  EXPECT_NE(
+      data.find("173: warning: [Files] holds 19600 characters, more than the 16638 Windows 95 "
+                "and 98 read: they stop before this line, and CMD15 (line 2) gets none of its "
+                "lines from here on there"),
+      std::string::npos)
+      << data;
+}
+
+// Scripts are in the machine's code page; the JSON and SARIF reports must
+// stay valid UTF-8 and valid JSON whatever bytes a message quotes.
+TEST(CheckReportTest, JsonStringsStayValidWhateverBytesTheScriptHolds) {
+  EXPECT_EQ(JsonString("C:\\a \"b\"\t\x01"), "\"C:\\\\a \\\"b\\\"\\u0009\\u0001\"");
+  EXPECT_EQ(JsonString("Gr\xFC\xDF" "e"),
+            "\"Gr\xC3\xBC\xC3\x9F"
+            "e\"");
 }
 
 }  // namespace

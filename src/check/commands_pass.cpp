@@ -7,30 +7,33 @@ namespace velsetup::check {
 
 bool CommandsPass::Check(const CommandLine& command) {
   if (!command.number.has_digits) {
-    found_.Error(command.line, Concat(Quoted(command.number_text),
-                                      " is not a command number: the line reads as command 0 "
-                                      "and ends the section"));
+    found_.Error(command.line, Rule::kNotACommandNumber,
+                 Concat(Quoted(command.number_text),
+                        " is not a command number: the line reads as command 0 "
+                        "and ends the section"));
     return false;
   }
   const CommandFacts& rule = command.rule();
   if (!command.number.plain) {
-    found_.Warning(command.line,
+    found_.Warning(command.line, Rule::kLooseCommandNumber,
                    Concat("the command number ", Quoted(command.number_text), " reads as ",
                           std::to_string(static_cast<int32_t>(command.Number()))));
   }
   std::string lost;
   if (CutBySemicolon(command.raw, &lost)) {
-    found_.Warning(command.line, Concat("';' starts a comment here: ", Quoted(lost),
-                                        " is not part of the command"));
+    found_.Warning(
+        command.line, Rule::kSemicolonCut,
+        Concat("';' starts a comment here: ", Quoted(lost), " is not part of the command"));
   }
   if (!rule.defined()) {
-    found_.Error(command.line, Concat("there is no command ",
-                                      std::to_string(static_cast<int32_t>(command.Number())),
-                                      ": the tool logs it as not defined and goes on"));
+    found_.Error(
+        command.line, Rule::kUnknownCommand,
+        Concat("there is no command ", std::to_string(static_cast<int32_t>(command.Number())),
+               ": the tool logs it as not defined and goes on"));
     return false;
   }
   if (!rule.supported) {
-    found_.Warning(command.line,
+    found_.Warning(command.line, Rule::kUnsupportedCommand,
                    Concat(command.rule().name,
                           " is not supported: the tool only logs \"Not Supported yet.\""));
     return false;
@@ -47,7 +50,7 @@ void CommandsPass::CheckFieldCount(const CommandLine& command) {
     const std::vector<int> answers = AnswerFields(BoxType(command));
     if (!answers.empty()) read = answers.back() + 1;
     if (answers.empty() && command.fields.size() > 2) {
-      found_.Warning(command.line,
+      found_.Warning(command.line, Rule::kBoxAsksNothing,
                      Concat("a CMD17 box of type ", std::to_string(BoxType(command)),
                             " asks nothing: the sections after its 2nd field are never used"));
       return;
@@ -55,11 +58,12 @@ void CommandsPass::CheckFieldCount(const CommandLine& command) {
   }
   if (static_cast<int>(command.fields.size()) <= read) return;
   if (read == 0) {
-    found_.Warning(command.line, Concat(ShortName(command.Number()), " takes no fields: ",
-                                        Quoted(command.After(1)), " is ignored"));
+    found_.Warning(command.line, Rule::kIgnoredFields,
+                   Concat(ShortName(command.Number()),
+                          " takes no fields: ", Quoted(command.After(1)), " is ignored"));
     return;
   }
-  found_.Warning(command.line,
+  found_.Warning(command.line, Rule::kIgnoredFields,
                  Concat(ShortName(command.Number()), " reads ", std::to_string(read),
                         read == 1 ? " field" : " fields", ": ", Quoted(command.After(read + 1)),
                         " after the next comma is ignored (a ',' inside a value splits it)"));
@@ -77,8 +81,9 @@ void CommandsPass::CheckFields(const CommandLine& command) {
     if (field.role == FieldRole::kTarget) continue;
     if (value.empty()) {
       if (field.required && field.role != FieldRole::kDataSection) {
-        found_.Error(command.line, Concat(name, " needs ", Noun(field.role), " in field ",
-                                          std::to_string(field.index)));
+        found_.Error(
+            command.line, Rule::kMissingField,
+            Concat(name, " needs ", Noun(field.role), " in field ", std::to_string(field.index)));
       }
       continue;
     }

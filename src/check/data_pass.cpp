@@ -49,7 +49,8 @@ void DataPass::Check(const CommandLine& command) {
   }
   const std::string section_name = command.Field(0);
   if (section_name.empty()) {
-    found_.Error(command.line, Concat(name, " needs the name of its data section in field 0"));
+    found_.Error(command.line, Rule::kNoDataSectionName,
+                 Concat(name, " needs the name of its data section in field 0"));
     return;
   }
   const ScriptSection* data = FindData(command.line, section_name, name);
@@ -58,7 +59,7 @@ void DataPass::Check(const CommandLine& command) {
   // These commands skip no comment line of their own.
   if (rule.data == DataKind::kRegistryEdits || rule.data == DataKind::kPaths) {
     for (const SectionLine& comment : data->comment_lines) {
-      found_.Warning(comment.line,
+      found_.Warning(comment.line, Rule::kCommentInList,
                      Concat("a comment line in the list of ", name,
                             ": where the section read passes comment lines on, ", name,
                             rule.data == DataKind::kRegistryEdits
@@ -73,18 +74,22 @@ void DataPass::Check(const CommandLine& command) {
 const ScriptSection* DataPass::FindData(int line, const std::string& section_name,
                               const std::string& name) {
   if (HasToken(section_name)) {
-    found_.Warning(line, Concat("variables are not expanded in the data section name of ", name,
-                                ": ", Quoted(section_name), " is looked up as written"));
+    found_.Warning(line, Rule::kNotExpanded,
+                   Concat("variables are not expanded in the data section name of ", name, ": ",
+                          Quoted(section_name), " is looked up as written"));
   }
   const ScriptSection* data = script_.Find(section_name);
   if (data == nullptr) {
-    MissingSection(line, Concat(name, " reads the data section ", Bracketed(section_name),
-                                ", which the script does not have"));
+    MissingSection(line, Rule::kDataSectionMissing,
+                   Concat(name, " reads the data section ", Bracketed(section_name),
+                          ", which the script does not have"),
+                   section_name);
     return nullptr;
   }
   if (data->empty()) {
-    found_.Error(line, Concat(name, " reads the data section ", Bracketed(data->name),
-                              ", which is empty: the command does nothing"));
+    found_.Error(line, Rule::kDataSectionEmpty,
+                 Concat(name, " reads the data section ", Bracketed(data->name),
+                        ", which is empty: the command does nothing"));
     return nullptr;
   }
   return data;
@@ -96,13 +101,14 @@ void DataPass::CheckMessageSection(const CommandLine& command) {
   const ScriptSection* message = FindData(command.line, section_name, "CMD17");
   if (message == nullptr) return;
   if (!script_.Key(*message, "Message1")) {
-    found_.Warning(message->header_line,
+    found_.Warning(message->header_line, Rule::kNoMessageText,
                    Concat(Bracketed(message->name), " has no Message1: the box shows no text"));
   }
   for (const SectionLine& line : message->lines) {
     if (HasToken(line.value)) {
-      found_.Warning(line.line, Concat("variables are not expanded in message boxes: ",
-                                       Quoted(line.value), " is shown as written"));
+      found_.Warning(line.line, Rule::kNotExpanded,
+                     Concat("variables are not expanded in message boxes: ", Quoted(line.value),
+                            " is shown as written"));
     }
   }
 }
@@ -110,7 +116,8 @@ void DataPass::CheckMessageSection(const CommandLine& command) {
 void DataPass::CheckIdList(const CommandLine& command) {
   const std::string list = command.Field(0);
   if (list.empty()) {
-    found_.Error(command.line, "CMD25 needs the name of its ID list in field 0");
+    found_.Error(command.line, Rule::kNoDataSectionName,
+                 "CMD25 needs the name of its ID list in field 0");
     return;
   }
   const ScriptSection* ids = FindData(command.line, list, "CMD25");
@@ -118,9 +125,10 @@ void DataPass::CheckIdList(const CommandLine& command) {
   for (const SectionLine& line : ids->lines) {
     const std::string id = TrimBlanks(line.text);
     if (!SpellsSystemId(id)) {
-      found_.Warning(line.line, Concat(Quoted(id),
-                                       " spells no system ID (write 0x and 2 to 4 "
-                                       "hexadecimal digits, or a decimal number)"));
+      found_.Warning(line.line, Rule::kBadSystemId,
+                     Concat(Quoted(id),
+                            " spells no system ID (write 0x and 2 to 4 "
+                            "hexadecimal digits, or a decimal number)"));
     }
   }
 }
@@ -137,24 +145,28 @@ void DataPass::CheckDataLine(const CommandLine& command, const ScriptSection& da
       switch (ReadPathPair(text, &pair)) {
         case LineVerdict::kTaken: break;
         case LineVerdict::kNoComma:
-          found_.Error(line.line, Concat("no comma between source and destination: ", name,
-                                         " skips the line"));
+          found_.Error(
+              line.line, Rule::kDataLineSkipped,
+              Concat("no comma between source and destination: ", name, " skips the line"));
           return;
         case LineVerdict::kNoSource:
         case LineVerdict::kNoDestination:
-          found_.Error(line.line, Concat("the ", pair.source.empty() ? "source" : "destination",
-                                         " is missing: ", name, " skips the line"));
+          found_.Error(line.line, Rule::kDataLineSkipped,
+                       Concat("the ", pair.source.empty() ? "source" : "destination",
+                              " is missing: ", name, " skips the line"));
           return;
         default: return;
       }
       if (pair.source.find('*') != std::string::npos) {
-        found_.Error(line.line, Concat(name, " refuses wild cards: it skips the line"));
+        found_.Error(line.line, Rule::kWildcardRefused,
+                     Concat(name, " refuses wild cards: it skips the line"));
         return;
       }
       std::string lost;
       if (CutBySemicolon(text.substr(text.find(',') + 1), &lost)) {
-        found_.Warning(line.line, Concat("';' starts a comment in the destination: ",
-                                         Quoted(lost), " is not part of it"));
+        found_.Warning(line.line, Rule::kSemicolonCut,
+                       Concat("';' starts a comment in the destination: ", Quoted(lost),
+                              " is not part of it"));
       }
       CheckValue(line.line, pair.source, FieldRole::kPath, true, in_line, name);
       CheckValue(line.line, pair.destination, FieldRole::kPath, true, in_line, name);
@@ -162,7 +174,8 @@ void DataPass::CheckDataLine(const CommandLine& command, const ScriptSection& da
     }
     case DataKind::kPaths:
       if (rule.refuses_wildcards_in_data && text.find('*') != std::string::npos) {
-        found_.Error(line.line, Concat(name, " refuses wild cards: it skips the line"));
+        found_.Error(line.line, Rule::kWildcardRefused,
+                     Concat(name, " refuses wild cards: it skips the line"));
         return;
       }
       CheckKeptComment(line.line, text);
@@ -173,8 +186,9 @@ void DataPass::CheckDataLine(const CommandLine& command, const ScriptSection& da
     case DataKind::kRegistryEdits: return CheckRegistryEdit(line);
     case DataKind::kKeys:
       if (!line.has_equals) {
-        found_.Warning(line.line, Concat(Quoted(text), " has no '=': it sets no key of ",
-                                         Bracketed(data.name)));
+        found_.Warning(
+            line.line, Rule::kNoEquals,
+            Concat(Quoted(text), " has no '=': it sets no key of ", Bracketed(data.name)));
       }
       return;
     default: return;
@@ -187,12 +201,12 @@ void DataPass::CheckValueLine(const SectionLine& line) {
     case LineVerdict::kTaken: break;
     case LineVerdict::kNoComma:
     case LineVerdict::kNoSecondComma:
-      found_.Error(line.line,
+      found_.Error(line.line, Rule::kDataLineSkipped,
                    "CMD26 needs section,key,value: without its 2 commas the line is skipped");
       return;
     case LineVerdict::kNoSection:
     case LineVerdict::kNoKey:
-      found_.Error(line.line,
+      found_.Error(line.line, Rule::kDataLineSkipped,
                    Concat("the ", parts.section.empty() ? "section" : "key",
                           " is missing: CMD26 writes no value"));
       return;
@@ -202,9 +216,11 @@ void DataPass::CheckValueLine(const SectionLine& line) {
   const std::string key = TrimBlanks(parts.key);
   if (section.empty() || key.empty()) {
     // Tested before it is trimmed, a part of blanks passes.
-    found_.Warning(line.line, Concat("the ", section.empty() ? "section" : "key",
-                                     " is only blanks: CMD26 writes the value under an "
-                                     "empty ", section.empty() ? "section" : "key", " name"));
+    found_.Warning(line.line, Rule::kBlankName,
+                   Concat("the ", section.empty() ? "section" : "key",
+                          " is only blanks: CMD26 writes the value under an "
+                          "empty ",
+                          section.empty() ? "section" : "key", " name"));
   }
   const std::string value = TrimBlanks(parts.value);
   CheckKeptComment(line.line, value);
@@ -218,10 +234,12 @@ void DataPass::CheckVariableLine(const SectionLine& line) {
   switch (ReadNameValueLine(line.text, &parts)) {
     case LineVerdict::kTaken: break;
     case LineVerdict::kNoComma:
-      found_.Error(line.line, "CMD27 needs name,value: without the comma the line is skipped");
+      found_.Error(line.line, Rule::kDataLineSkipped,
+                   "CMD27 needs name,value: without the comma the line is skipped");
       return;
     case LineVerdict::kNoName:
-      found_.Error(line.line, "the variable name is missing: CMD27 skips the line");
+      found_.Error(line.line, Rule::kDataLineSkipped,
+                   "the variable name is missing: CMD27 skips the line");
       return;
     default: return;
   }
@@ -241,24 +259,27 @@ void DataPass::CheckRegistryEdit(const SectionLine& line) {
   RegistryEditLine edit;
   const EditLineGap gap = ParseEditLine(line.text, &edit);
   if (gap != EditLineGap::kComplete) {
-    found_.Error(line.line,
+    found_.Error(line.line, Rule::kDataLineSkipped,
                  Concat("the line lacks the comma before its ", kParts[static_cast<int>(gap)],
                         ": CMD14 stops here and leaves the lines after it undone"));
     return;
   }
   if (edit.action < 1 || edit.action > 3) {
-    found_.Error(line.line, Concat("action ", std::to_string(edit.action),
-                                   " is none of 1 (set a value), 2 (delete a key tree), 3 "
-                                   "(delete a value): CMD14 skips the line"));
+    found_.Error(line.line, Rule::kRegistryEdit,
+                 Concat("action ", std::to_string(edit.action),
+                        " is none of 1 (set a value), 2 (delete a key tree), 3 "
+                        "(delete a value): CMD14 skips the line"));
   }
   RegistryKey root;
   if (!RootKeyOf(edit.root, &root)) {
-    found_.Warning(line.line, Concat("the root ", Quoted(edit.root),
-                                     " is none of HKCR, HKCC, HKCU, HKLM, HKU, HKPD, HKDD: the "
-                                     "edit goes to HKEY_LOCAL_MACHINE"));
+    found_.Warning(line.line, Rule::kRegistryEdit,
+                   Concat("the root ", Quoted(edit.root),
+                          " is none of HKCR, HKCC, HKCU, HKLM, HKU, HKPD, HKDD: the "
+                          "edit goes to HKEY_LOCAL_MACHINE"));
   }
   if (edit.action == 2 && TrimBlanks(edit.key).empty()) {
-    found_.Error(line.line, "action 2 with no key names the root itself: CMD14 refuses it");
+    found_.Error(line.line, Rule::kRegistryEdit,
+                 "action 2 with no key names the root itself: CMD14 refuses it");
   }
   CheckKeptComment(line.line, line.text);
   CheckTokens(line.line, edit.key, false, "the key of a CMD14 line");
@@ -266,9 +287,27 @@ void DataPass::CheckRegistryEdit(const SectionLine& line) {
   CheckTokens(line.line, edit.data, true, "a CMD14 line");
   if ((edit.type_code == 1 || edit.type_code == 2) && !HasToken(edit.data) &&
       !std::all_of(edit.data.begin(), edit.data.end(), IsHex)) {
-    found_.Warning(line.line, Concat("the data ", Quoted(edit.data),
-                                     " is not all hexadecimal digits: each other character "
-                                     "stores as 0"));
+    found_.Warning(line.line, Rule::kRegistryData,
+                   Concat("the data ", Quoted(edit.data),
+                          " is not all hexadecimal digits: each other character "
+                          "stores as 0"));
+  }
+  // The engine reads DWORD data two digits a byte from the left, so a lone
+  // last digit becomes the high half of the last byte: "1" stores 0x10.
+  if (edit.type_code == 2 && !HasToken(edit.data) && edit.data.size() % 2 != 0 &&
+      std::all_of(edit.data.begin(), edit.data.end(), IsHex)) {
+    const auto dword = [](const std::string& digits) {
+      const std::vector<uint8_t> bytes = EditLineData(2, digits);
+      return static_cast<uint32_t>(bytes[0] | bytes[1] << 8 | bytes[2] << 16 |
+                                   static_cast<uint32_t>(bytes[3]) << 24);
+    };
+    const uint32_t stored = dword(edit.data);
+    const uint32_t meant = dword("0" + edit.data);
+    found_.Warning(line.line, Rule::kOddDwordDigits,
+                   Concat("the DWORD data ", Quoted(edit.data),
+                          " has an odd number of digits: CMD14 stores ",
+                          Format("0x%08X (%u), not 0x%08X (%u)", stored, stored, meant, meant),
+                          "; write it with a leading 0: ", Quoted("0" + edit.data)));
   }
 }
 
@@ -281,8 +320,9 @@ void DataPass::CheckKeys(const CommandLine& command, const ScriptSection& data) 
     const auto value = script_.Key(data, key.name);
     if (!value || value->value.empty()) {
       if (key.required) {
-        found_.Error(data.header_line, Concat(Bracketed(data.name), " has no ", key.name, ": ",
-                                              name, " has nothing to work on"));
+        found_.Error(data.header_line, Rule::kMissingKey,
+                     Concat(Bracketed(data.name), " has no ", key.name, ": ", name,
+                            " has nothing to work on"));
       }
       continue;
     }
@@ -296,8 +336,9 @@ void DataPass::CheckKeys(const CommandLine& command, const ScriptSection& data) 
       return EqualsIgnoreCase(line.key, key.name);
     });
     if (!read) {
-      found_.Warning(line.line, Concat(name, " does not read the key ", Quoted(line.key),
-                                       " (it reads ", known, ")"));
+      found_.Warning(
+          line.line, Rule::kUnreadKey,
+          Concat(name, " does not read the key ", Quoted(line.key), " (it reads ", known, ")"));
     }
   }
   const Effect effect = rule.effect;
@@ -312,20 +353,21 @@ void DataPass::CheckSingleRegistryValue(const CommandLine& command, const Script
   const auto hive = script_.Key(data, "RegHive");
   if (hive && HiveKeyOf(hive->value) == registry_key::kLocalMachine &&
       !EqualsIgnoreCase(hive->value, "HKEY_LOCAL_MACHINE")) {
-    found_.Warning(hive->line, Concat("RegHive ", Quoted(hive->value),
-                                      " is no full hive name (HKEY_CURRENT_USER, ...): ", name,
-                                      " works below HKEY_LOCAL_MACHINE"));
+    found_.Warning(hive->line, Rule::kHiveName,
+                   Concat("RegHive ", Quoted(hive->value),
+                          " is no full hive name (HKEY_CURRENT_USER, ...): ", name,
+                          " works below HKEY_LOCAL_MACHINE"));
   }
   const auto key = script_.Key(data, "RegKey");
   const Effect effect = command.rule().effect;
   if ((!key || key->value.empty()) && effect == Effect::kDeletesRegistryKey) {
-    found_.Error(key ? key->line : data.header_line,
+    found_.Error(key ? key->line : data.header_line, Rule::kMissingKey,
                  "CMD12 with no RegKey names the hive itself: the tool refuses it");
   }
   const auto type = script_.Key(data, "RegDataType");
   const int32_t type_code = type ? ReadIntValue(type->value, 0) : 0;
   if (effect == Effect::kSetsRegistryValue && (type_code == 1 || type_code == 2)) {
-    found_.Warning(type->line,
+    found_.Warning(type->line, Rule::kRegistryDataType,
                    Concat("CMD03 stores the characters of RegData as they are for type ",
                           std::to_string(type_code),
                           ", not the number or bytes they spell (CMD14 converts hexadecimal)"));

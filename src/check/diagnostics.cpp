@@ -5,13 +5,15 @@
 
 namespace velsetup::check {
 
-void Diagnostics::Error(int line, std::string message) {
-  found_.push_back({line, Severity::kError, std::move(message)});
+void Diagnostics::Error(int line, Rule rule, std::string message) {
+  found_.push_back({line, Severity::kError, std::move(message), rule});
 }
 
-void Diagnostics::Warning(int line, std::string message) {
-  found_.push_back({line, Severity::kWarning, std::move(message)});
+void Diagnostics::Warning(int line, Rule rule, std::string message) {
+  found_.push_back({line, Severity::kWarning, std::move(message), rule});
 }
+
+void Diagnostics::Add(Diagnostic diagnostic) { found_.push_back(std::move(diagnostic)); }
 
 std::vector<Diagnostic> Diagnostics::Sorted() const {
   std::vector<Diagnostic> sorted = found_;
@@ -38,8 +40,11 @@ int Diagnostics::errors() const {
 int Diagnostics::warnings() const { return static_cast<int>(Sorted().size()) - errors(); }
 
 std::string FormatDiagnostic(const std::string& file, const Diagnostic& diagnostic) {
-  return file + ":" + std::to_string(diagnostic.line) + ": " +
-         (diagnostic.severity == Severity::kError ? "error: " : "warning: ") + diagnostic.message;
+  // A finding about the file as a whole (it cannot be read) has no line.
+  const std::string where =
+      diagnostic.line > 0 ? file + ":" + std::to_string(diagnostic.line) : file;
+  return where + ": " + (diagnostic.severity == Severity::kError ? "error: " : "warning: ") +
+         diagnostic.message;
 }
 
 std::string Summary(int errors, int warnings) {

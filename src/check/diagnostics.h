@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "check/rules.h"
+
 namespace velsetup::check {
 
 enum class Severity { kWarning, kError };
@@ -13,12 +15,15 @@ struct Diagnostic {
   int line = 0;
   Severity severity = Severity::kWarning;
   std::string message;
+  Rule rule = Rule::kUnreadableFile;
+  int column = 0;  // 0 where it is not known
 };
 
 class Diagnostics {
  public:
-  void Error(int line, std::string message);
-  void Warning(int line, std::string message);
+  void Error(int line, Rule rule, std::string message);
+  void Warning(int line, Rule rule, std::string message);
+  void Add(Diagnostic diagnostic);
 
   // By line, each finding once: a data section that two commands name is
   // checked for each of them.

@@ -16,9 +16,10 @@ void FlowPass::CheckTargets(const CommandSection& from, const CommandLine& comma
 void FlowPass::CheckTarget(const CommandSection& from, const Target& target) {
   if (target.name.empty()) {
     if (!target.empty_allowed) {
-      found_.Error(target.line, Concat(target.what,
-                                       " names no section: when it is chosen the run "
-                                       "shows \"An internal error has occured\""));
+      found_.Error(target.line, Rule::kTargetNamesNothing,
+                   Concat(target.what,
+                          " names no section: when it is chosen the run "
+                          "shows \"An internal error has occured\""));
     }
     return;
   }
@@ -34,26 +35,30 @@ void FlowPass::CheckTarget(const CommandSection& from, const Target& target) {
                        return Matches(pattern, s.name) && !s.empty();
                      });
     if (!any)
-      MissingSection(target.line,
+      MissingSection(target.line, Rule::kTargetMissing,
                      Concat(target.what, " names ", Quoted(target.name),
-                            ", which no section of the script matches: ", consequence));
+                            ", which no section of the script matches: ", consequence),
+                     std::string_view());
     return;
   }
   if (HasToken(target.name)) {
-    found_.Warning(target.line,
-                   Concat("variables are not expanded in the section names of ", target.what,
-                          ": ", Quoted(target.name), " is looked up as written"));
+    found_.Warning(target.line, Rule::kNotExpanded,
+                   Concat("variables are not expanded in the section names of ", target.what, ": ",
+                          Quoted(target.name), " is looked up as written"));
   }
   const ScriptSection* section = script_.Find(target.name);
   if (section == nullptr) {
-    MissingSection(target.line, Concat(target.what, " names ", Bracketed(target.name),
-                                       ", which the script does not have: ", consequence));
+    MissingSection(target.line, Rule::kTargetMissing,
+                   Concat(target.what, " names ", Bracketed(target.name),
+                          ", which the script does not have: ", consequence),
+                   target.name);
   } else if (section->empty()) {
-    found_.Error(target.line, Concat(target.what, " names ", Bracketed(target.name),
-                                     ", which is empty: ", consequence));
+    found_.Error(
+        target.line, Rule::kTargetEmpty,
+        Concat(target.what, " names ", Bracketed(target.name), ", which is empty: ", consequence));
   } else if (from.section != nullptr && target.reports_box &&
              EqualsIgnoreCase(section->name, from.section->name)) {
-    found_.Warning(target.line,
+    found_.Warning(target.line, Rule::kTargetOwnSection,
                    Concat(target.what, " names its own section ", Bracketed(section->name),
                           ": the run ends at the section's end instead of starting "
                           "it again"));
@@ -71,16 +76,17 @@ void FlowPass::CheckCourse(const CommandSection& section, const CommandLine& com
     const CommandLine& next = commands[command.index + 1];
     // The next section is expanded from the slot of that command 0 on, so
     // these lines run after it only where it is shorter than they are.
-    found_.Warning(next.line,
+    found_.Warning(next.line, Rule::kAfterCommandZero,
                    Concat("not run with its section: line ", std::to_string(command.line),
                           " ends the section (it reads as command 0); this line and those "
                           "after it stay in their slots and run after a shorter next section"));
   }
   if (!last && IsBranch(command) &&
       commands[command.index + 1].rule().course != Course::kEndsSection) {
-    found_.Warning(command.line, Concat("the commands after this ", ShortName(command.Number()),
-                                        " still run: the section it chooses starts only when ",
-                                        Bracketed(section.section->name), " ends"));
+    found_.Warning(command.line, Rule::kAfterBranch,
+                   Concat("the commands after this ", ShortName(command.Number()),
+                          " still run: the section it chooses starts only when ",
+                          Bracketed(section.section->name), " ends"));
   }
   if (command.rule().course == Course::kMovesBack) CheckMoveBack(section, command);
   if (command.rule().course == Course::kMovesForward) {
@@ -123,7 +129,7 @@ std::vector<int32_t> FlowPass::PositiveCounts(const CommandLine& command) {
   counts.erase(std::remove_if(counts.begin(), counts.end(), [](int32_t n) { return n < 1; }),
                counts.end());
   if (counts.empty() && !unknown) {
-    found_.Error(command.line,
+    found_.Error(command.line, Rule::kMoveWithoutCount,
                  Concat(ShortName(command.Number()), " does nothing: [DATA] ", key, " ", written,
                         ", and it moves only by a count of 1 or more"));
   }
@@ -163,7 +169,7 @@ void FlowPass::CheckMoveBack(const CommandSection& section, const CommandLine& c
   for (int32_t n : PositiveCounts(command)) {
     const size_t back = static_cast<size_t>(n);
     if (back > command.index) {
-      found_.Warning(command.line,
+      found_.Warning(command.line, Rule::kMoveOutOfSection,
                      Concat("CMD06 moves back ", std::to_string(n), " commands but only ",
                             std::to_string(command.index), " come before it in ",
                             Bracketed(section.section->name),
@@ -176,7 +182,7 @@ void FlowPass::CheckMoveBack(const CommandSection& section, const CommandLine& c
       ends = EndsLoop(section.commands[i], command.index);
     }
     if (!ends) {
-      found_.Error(command.line,
+      found_.Error(command.line, Rule::kEndlessLoop,
                    Concat("CMD06 moves back to line ", std::to_string(section.commands[first].line),
                           " and nothing in between ends the loop, so it repeats for ever (it "
                           "takes a command 0, 8, 10, 20 or 29, a CMD07 past it, or a CMD26 "
@@ -189,7 +195,7 @@ void FlowPass::CheckSkip(const CommandSection& section, const CommandLine& comma
   const size_t after = section.commands.size() - command.index - 1;
   for (int32_t n : PositiveCounts(command)) {
     if (static_cast<size_t>(n) > after) {
-      found_.Warning(command.line,
+      found_.Warning(command.line, Rule::kMoveOutOfSection,
                      Concat("CMD07 skips ", std::to_string(n), " commands but only ",
                             std::to_string(after), " follow it: the section ends there"));
     }

@@ -19,6 +19,9 @@ std::string Bracketed(std::string_view name);
 // line there. Gives the text that is lost.
 bool CutBySemicolon(std::string_view raw, std::string* lost);
 bool HasWildcard(std::string_view text);
+// The one section with lines whose name is a slip away from `name` (case
+// aside); empty when none is, or two are equally near.
+std::string NearestSection(const ScriptText& script, std::string_view name);
 
 class Pass {
  public:
@@ -32,8 +35,9 @@ class Pass {
   void CheckTokens(int line, std::string_view text, bool expanded, const std::string& where);
   // A " ; note" inside a text that nothing cuts: it stays part of the value.
   void CheckKeptComment(int line, std::string_view text);
-  // A section the script lacks may come with the file a CMD28 appends.
-  void MissingSection(int line, const std::string& message);
+  // A section the script lacks may come with the file a CMD28 appends. A
+  // section whose name is close to `name` is offered as the one meant.
+  void MissingSection(int line, Rule rule, const std::string& message, std::string_view name);
 
   const ScriptModel& model_;
   const ScriptText& script_;

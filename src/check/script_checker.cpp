@@ -10,9 +10,10 @@
 namespace velsetup::check {
 
 Diagnostics CheckScript(std::string_view bytes) {
+  Diagnostics found;
+  if (!CheckEncoding(bytes, found)) return found;
   const ScriptText script = ScriptText::Parse(bytes);
   const ScriptModel model(script);
-  Diagnostics found;
   WholeFilePass whole_file(model, found);
   CommandsPass commands(model, found);
   FlowPass flow(model, found);
@@ -31,6 +32,7 @@ Diagnostics CheckScript(std::string_view bytes) {
   }
   whole_file.CheckKnownSections();
   whole_file.CheckUnused();
+  whole_file.CheckSectionSizes();
   return found;
 }
 
