@@ -56,6 +56,12 @@ constexpr const char* kCommentsAndJunk =
     "junk before\r\n; top comment\r\n[s]\r\n; inside\r\nk=v\r\nbare line\r\n\r\n[t]\r\nq=r\r\n";
 constexpr const char* kLf = "[a]\nx=1\n\n[b]\ny=2\n";
 constexpr const char* kCrOnly = "[a]\rx=1\ry=2\r";
+constexpr const char* kOpenHeader = "[a]\r\nx=1\r\n[DATA   \r\nk=v\r\n[Variables]tail]\r\nV1=one\r\n";
+constexpr const char* kTrailingComment =
+    "[one]\r\na=1\r\n; end of one\r\n\r\n[two]\r\nb=2\r\n";
+constexpr const char* kNumericNames = "[42nd]\r\n7up=1\r\n";
+// '\x7f' stands for a NUL byte (FixtureBytes): a NUL after the last line end.
+constexpr const char* kTrailingNul = "[s]\r\na=1\r\n\x7f";
 
 // The long value: 1,200 characters.
 inline const char* LongFixture() {
@@ -169,9 +175,30 @@ inline const Case* Cases(size_t* count) {
        "R1|F20205b20537061636564205d20200d0a6b6579206f6e653d760d0a4b323d20202771756f7465642720200d0a6b333d22756e62616c616e6365640d0a6b343d2778220d0a6b353d22220d0a6b363d220d0a65713d613d623d630d0a656d7074793d0d0a3b636f6d6d656e743d6e6f0d0a20203b206e6f74650d0a"},
       {"section write replaces", kPlain, C::kWriteSection, "section1", nullptr, "a=1|b=2", 0, nullptr},
       {"section write adds", kPlain, C::kWriteSection, "new", nullptr, "a=1", 0, nullptr},
+      // Section headers, the NUL byte, where a new key goes, what a write keeps.
+      {"header without its bracket", kOpenHeader, C::kGetString, "DATA", "k", "def", 260, nullptr},
+      {"name ends at the first bracket", kOpenHeader, C::kGetString, "Variables", "V1", "def", 260, nullptr},
+      {"section names of odd headers", kOpenHeader, C::kGetString, nullptr, nullptr, "def", 260, nullptr},
+      {"section read before a NUL", kTrailingNul, C::kGetSection, "s", nullptr, nullptr, 260, nullptr},
+      {"add key before a NUL", kTrailingNul, C::kWriteString, "s", "b", "2", 0, nullptr},
+      {"add key before a closing comment", kTrailingComment, C::kWriteString, "one", "c", "3", 0, nullptr},
+      {"replace last line with no final line end", kNoFinalEnd, C::kWriteString, "b", "y", "5", 0, nullptr},
+      {"value stored as given", kPlain, C::kWriteString, "section1", "name1", "  lead ; no comment  ", 0, nullptr},
+      {"int of the section names", kNumericNames, C::kGetInt, nullptr, "7up", nullptr, -3, nullptr},
+      {"int of the key names", kNumericNames, C::kGetInt, "42nd", nullptr, nullptr, -3, nullptr},
+      {"int of the names of a missing file", nullptr, C::kGetInt, nullptr, nullptr, nullptr, -3, nullptr},
   };
   *count = sizeof cases / sizeof cases[0];
   return cases;
+}
+
+// The bytes of a fixture: '\x7f' stands for a NUL byte.
+inline std::string FixtureBytes(const char* fixture) {
+  std::string bytes = fixture;
+  for (char& c : bytes) {
+    if (c == '\x7f') c = '\0';
+  }
+  return bytes;
 }
 
 // Section-write data: '|' stands for the zero between strings.
