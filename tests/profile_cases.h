@@ -14,6 +14,12 @@
 // - Windows changes the lines a write concerns and keeps every other byte of
 //   the file (line ends, blank lines, indentation, text before the first
 //   section); Wine writes the whole file anew in its own form.
+// - Windows writes a value as given, leading blanks included; Wine drops them.
+// - A header without ']' opens its section on Windows, and a name ends at the
+//   first ']'; Wine takes such a line for no header, and cuts at the last ']'.
+// - A key added to a section goes after its last key line on Windows, ahead
+//   of the comments and blank lines (and a trailing NUL) that end it; Wine
+//   adds it after them.
 // The facts come from the records of real Windows results in Wine's own
 // conformance tests of these calls.
 #pragma once
@@ -148,7 +154,7 @@ inline const Case* Cases(size_t* count) {
       // Writes.
       {"replace value", kPlain, C::kWriteString, "section1", "name1", "new", 0, nullptr},
       {"replace keeps file's key spelling", kPlain, C::kWriteString, "SECTION1", "NAME4", "b", 0, nullptr},
-      {"value with blanks kept", kPlain, C::kWriteString, "section1", "name1", "  padded  ", 0, nullptr},
+      {"value with blanks kept", kPlain, C::kWriteString, "section1", "name1", "  padded  ", 0, "R1|F5b73656374696f6e315d0d0a6e616d65313d202070616464656420200d0a6e616d65323d2276616c32220d0a6e616d65330d0a6e616d65343d610d0a5b73656374696f6e325d0d0a"},
       {"add key to section", kPlain, C::kWriteString, "section1", "name5", "v5", 0, nullptr},
       {"add key to last section", kPlain, C::kWriteString, "section2", "k", "v", 0, nullptr},
       {"add section", kPlain, C::kWriteString, "section3", "k", "v", 0, nullptr},
@@ -176,14 +182,14 @@ inline const Case* Cases(size_t* count) {
       {"section write replaces", kPlain, C::kWriteSection, "section1", nullptr, "a=1|b=2", 0, nullptr},
       {"section write adds", kPlain, C::kWriteSection, "new", nullptr, "a=1", 0, nullptr},
       // Section headers, the NUL byte, where a new key goes, what a write keeps.
-      {"header without its bracket", kOpenHeader, C::kGetString, "DATA", "k", "def", 260, nullptr},
-      {"name ends at the first bracket", kOpenHeader, C::kGetString, "Variables", "V1", "def", 260, nullptr},
-      {"section names of odd headers", kOpenHeader, C::kGetString, nullptr, nullptr, "def", 260, nullptr},
+      {"header without its bracket", kOpenHeader, C::kGetString, "DATA", "k", "def", 260, "R1|B7600"},
+      {"name ends at the first bracket", kOpenHeader, C::kGetString, "Variables", "V1", "def", 260, "R3|B6f6e6500"},
+      {"section names of odd headers", kOpenHeader, C::kGetString, nullptr, nullptr, "def", 260, "R17|B610044415441005661726961626c65730000cc"},
       {"section read before a NUL", kTrailingNul, C::kGetSection, "s", nullptr, nullptr, 260, nullptr},
-      {"add key before a NUL", kTrailingNul, C::kWriteString, "s", "b", "2", 0, nullptr},
-      {"add key before a closing comment", kTrailingComment, C::kWriteString, "one", "c", "3", 0, nullptr},
+      {"add key before a NUL", kTrailingNul, C::kWriteString, "s", "b", "2", 0, "R1|F5b735d0d0a613d310d0a623d320d0a00"},
+      {"add key before a closing comment", kTrailingComment, C::kWriteString, "one", "c", "3", 0, "R1|F5b6f6e655d0d0a613d310d0a633d330d0a3b20656e64206f66206f6e650d0a0d0a5b74776f5d0d0a623d320d0a"},
       {"replace last line with no final line end", kNoFinalEnd, C::kWriteString, "b", "y", "5", 0, nullptr},
-      {"value stored as given", kPlain, C::kWriteString, "section1", "name1", "  lead ; no comment  ", 0, nullptr},
+      {"value stored as given", kPlain, C::kWriteString, "section1", "name1", "  lead ; no comment  ", 0, "R1|F5b73656374696f6e315d0d0a6e616d65313d20206c656164203b206e6f20636f6d6d656e7420200d0a6e616d65323d2276616c32220d0a6e616d65330d0a6e616d65343d610d0a5b73656374696f6e325d0d0a"},
       {"int of the section names", kNumericNames, C::kGetInt, nullptr, "7up", nullptr, -3, nullptr},
       {"int of the key names", kNumericNames, C::kGetInt, "42nd", nullptr, nullptr, -3, nullptr},
       {"int of the names of a missing file", nullptr, C::kGetInt, nullptr, nullptr, nullptr, -3, nullptr},
