@@ -282,3 +282,38 @@ TEST(HostFilesWin9x, HasNoMoveFileEx) {
 
 }  // namespace
 }  // namespace velsetup::host
+
+namespace velsetup::host {
+namespace {
+
+// Two drives whose directories lie on one host file system: a directory
+// still cannot move from one to the other (error 17, not the same device),
+// a file can, and MoveFileExA without MOVEFILE_COPY_ALLOWED moves no file
+// across either, as MoveFile's documentation gives it.
+TEST(HostFilesDrives, ADirectoryStaysOnItsDriveAFileMoves) {
+  ScratchDir dir;
+  ASSERT_EQ(::mkdir((dir / "drive_c").c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir((dir / "drive_d").c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir((dir / "drive_c/tree").c_str(), 0755), 0);
+  LastError last_error;
+  PathMapper paths({{'C', dir / "drive_c"}, {'D', dir / "drive_d"}}, Root());
+  DosAttributes attributes;
+  HostFiles files(paths, attributes, last_error, /*nt_family=*/true);
+  WriteHostFile(dir / "drive_c/tree/a.txt", "a");
+  WriteHostFile(dir / "drive_c/b.txt", "b");
+
+  EXPECT_FALSE(files.MoveFileA("C:\\tree", "D:\\tree"));
+  EXPECT_EQ(last_error.code, 17u);
+  EXPECT_TRUE(HostExists(dir / "drive_c/tree/a.txt"));
+  EXPECT_FALSE(HostExists(dir / "drive_d/tree"));
+
+  EXPECT_FALSE(files.MoveFileExA("C:\\b.txt", "D:\\b.txt", 0));
+  EXPECT_EQ(last_error.code, 17u);
+  EXPECT_TRUE(files.MoveFileA("C:\\b.txt", "D:\\b.txt"));
+  EXPECT_EQ(ReadHostFile(dir / "drive_d/b.txt"), "b");
+  EXPECT_FALSE(HostExists(dir / "drive_c/b.txt"));
+  EXPECT_TRUE(files.MoveFileA("C:\\tree", "C:\\moved"));
+}
+
+}  // namespace
+}  // namespace velsetup::host

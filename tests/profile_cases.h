@@ -14,6 +14,12 @@
 // - Windows changes the lines a write concerns and keeps every other byte of
 //   the file (line ends, blank lines, indentation, text before the first
 //   section); Wine writes the whole file anew in its own form.
+// - Windows writes a value as given, leading blanks included; Wine drops them.
+// - A header without ']' opens its section on Windows, and a name ends at the
+//   first ']'; Wine takes such a line for no header, and cuts at the last ']'.
+// - A key added to a section goes after its last key line on Windows, ahead
+//   of the comments and blank lines (and a trailing NUL) that end it; Wine
+//   adds it after them.
 // The facts come from the records of real Windows results in Wine's own
 // conformance tests of these calls.
 #pragma once
@@ -56,6 +62,12 @@ constexpr const char* kCommentsAndJunk =
     "junk before\r\n; top comment\r\n[s]\r\n; inside\r\nk=v\r\nbare line\r\n\r\n[t]\r\nq=r\r\n";
 constexpr const char* kLf = "[a]\nx=1\n\n[b]\ny=2\n";
 constexpr const char* kCrOnly = "[a]\rx=1\ry=2\r";
+constexpr const char* kOpenHeader = "[a]\r\nx=1\r\n[DATA   \r\nk=v\r\n[Variables]tail]\r\nV1=one\r\n";
+constexpr const char* kTrailingComment =
+    "[one]\r\na=1\r\n; end of one\r\n\r\n[two]\r\nb=2\r\n";
+constexpr const char* kNumericNames = "[42nd]\r\n7up=1\r\n";
+// '\x7f' stands for a NUL byte (FixtureBytes): a NUL after the last line end.
+constexpr const char* kTrailingNul = "[s]\r\na=1\r\n\x7f";
 
 // The long value: 1,200 characters.
 inline const char* LongFixture() {
@@ -142,7 +154,7 @@ inline const Case* Cases(size_t* count) {
       // Writes.
       {"replace value", kPlain, C::kWriteString, "section1", "name1", "new", 0, nullptr},
       {"replace keeps file's key spelling", kPlain, C::kWriteString, "SECTION1", "NAME4", "b", 0, nullptr},
-      {"value with blanks kept", kPlain, C::kWriteString, "section1", "name1", "  padded  ", 0, nullptr},
+      {"value with blanks kept", kPlain, C::kWriteString, "section1", "name1", "  padded  ", 0, "R1|F5b73656374696f6e315d0d0a6e616d65313d202070616464656420200d0a6e616d65323d2276616c32220d0a6e616d65330d0a6e616d65343d610d0a5b73656374696f6e325d0d0a"},
       {"add key to section", kPlain, C::kWriteString, "section1", "name5", "v5", 0, nullptr},
       {"add key to last section", kPlain, C::kWriteString, "section2", "k", "v", 0, nullptr},
       {"add section", kPlain, C::kWriteString, "section3", "k", "v", 0, nullptr},
@@ -169,9 +181,30 @@ inline const Case* Cases(size_t* count) {
        "R1|F20205b20537061636564205d20200d0a6b6579206f6e653d760d0a4b323d20202771756f7465642720200d0a6b333d22756e62616c616e6365640d0a6b343d2778220d0a6b353d22220d0a6b363d220d0a65713d613d623d630d0a656d7074793d0d0a3b636f6d6d656e743d6e6f0d0a20203b206e6f74650d0a"},
       {"section write replaces", kPlain, C::kWriteSection, "section1", nullptr, "a=1|b=2", 0, nullptr},
       {"section write adds", kPlain, C::kWriteSection, "new", nullptr, "a=1", 0, nullptr},
+      // Section headers, the NUL byte, where a new key goes, what a write keeps.
+      {"header without its bracket", kOpenHeader, C::kGetString, "DATA", "k", "def", 260, "R1|B7600"},
+      {"name ends at the first bracket", kOpenHeader, C::kGetString, "Variables", "V1", "def", 260, "R3|B6f6e6500"},
+      {"section names of odd headers", kOpenHeader, C::kGetString, nullptr, nullptr, "def", 260, "R17|B610044415441005661726961626c65730000cc"},
+      {"section read before a NUL", kTrailingNul, C::kGetSection, "s", nullptr, nullptr, 260, nullptr},
+      {"add key before a NUL", kTrailingNul, C::kWriteString, "s", "b", "2", 0, "R1|F5b735d0d0a613d310d0a623d320d0a00"},
+      {"add key before a closing comment", kTrailingComment, C::kWriteString, "one", "c", "3", 0, "R1|F5b6f6e655d0d0a613d310d0a633d330d0a3b20656e64206f66206f6e650d0a0d0a5b74776f5d0d0a623d320d0a"},
+      {"replace last line with no final line end", kNoFinalEnd, C::kWriteString, "b", "y", "5", 0, nullptr},
+      {"value stored as given", kPlain, C::kWriteString, "section1", "name1", "  lead ; no comment  ", 0, "R1|F5b73656374696f6e315d0d0a6e616d65313d20206c656164203b206e6f20636f6d6d656e7420200d0a6e616d65323d2276616c32220d0a6e616d65330d0a6e616d65343d610d0a5b73656374696f6e325d0d0a"},
+      {"int of the section names", kNumericNames, C::kGetInt, nullptr, "7up", nullptr, -3, nullptr},
+      {"int of the key names", kNumericNames, C::kGetInt, "42nd", nullptr, nullptr, -3, nullptr},
+      {"int of the names of a missing file", nullptr, C::kGetInt, nullptr, nullptr, nullptr, -3, nullptr},
   };
   *count = sizeof cases / sizeof cases[0];
   return cases;
+}
+
+// The bytes of a fixture: '\x7f' stands for a NUL byte.
+inline std::string FixtureBytes(const char* fixture) {
+  std::string bytes = fixture;
+  for (char& c : bytes) {
+    if (c == '\x7f') c = '\0';
+  }
+  return bytes;
 }
 
 // Section-write data: '|' stands for the zero between strings.

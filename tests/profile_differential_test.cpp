@@ -37,7 +37,7 @@ using velsetup::host::testing::ReadHostFile;
 std::string RunOnHost(const Case& c, size_t index, const std::string& directory) {
   const std::string path = directory + "/case" + std::to_string(index) + ".ini";
   ::unlink(path.c_str());
-  if (c.fixture != nullptr) std::ofstream(path, std::ios::binary) << c.fixture;
+  if (c.fixture != nullptr) std::ofstream(path, std::ios::binary) << profile_cases::FixtureBytes(c.fixture);
   velsetup::host::ProfileStore store;
   std::string buffer(c.number > 0 ? static_cast<size_t>(c.number) + 8 : 8, '\xcc');
   uint32_t error = 0;

@@ -126,5 +126,41 @@ TEST_F(ProfileIncrementalWrite, TheKeptDescriptorFollowsThePathAndSeesLocks) {
   EXPECT_FALSE(store_.IsLockedByOther(path_));
 }
 
+// A program that holds the file without read sharing (an exclusive lock)
+// keeps the profile calls from reading it: the default comes back with a
+// sharing violation. One that shares reading (a shared lock) lets them read
+// but not write. Windows NT family, as recorded in Wine's conformance tests
+// of these calls (a handle without FILE_SHARE_READ fails the read; every
+// handle that does not share writing fails the write with error 32).
+TEST_F(ProfileIncrementalWrite, AnExclusiveHoldKeepsReadsOutASharedOneOnlyWrites) {
+  for (const int kind : {LOCK_EX, LOCK_SH}) {
+    SCOPED_TRACE(kind == LOCK_EX ? "exclusive" : "shared");
+    uint32_t error = 0;
+    char value[32];
+    // Parsed beforehand: a cached parse must not slip past the hold.
+    store_.GetString("A", "k1", "-", value, sizeof value, path_, &error);
+    const int fd = ::open(path_.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(fd, kind), 0);
+    error = 0;
+    store_.GetString("A", "k1", "-", value, sizeof value, path_, &error);
+    char section[64];
+    uint32_t section_error = 0;
+    const uint32_t listed = store_.GetSection("A", section, sizeof section, path_, &section_error);
+    if (kind == LOCK_EX) {
+      EXPECT_STREQ(value, "-");
+      EXPECT_EQ(error, 32u);
+      EXPECT_EQ(listed, 0u);
+      EXPECT_EQ(section_error, 32u);
+    } else {
+      EXPECT_STREQ(value, "v1");
+      EXPECT_EQ(error, 0u);
+      EXPECT_EQ(listed, 6u);  // "k1=v1" and its zero
+    }
+    EXPECT_TRUE(store_.IsLockedByOther(path_));
+    ::close(fd);
+    EXPECT_FALSE(store_.IsLockedByOther(path_));
+  }
+}
+
 }  // namespace
 }  // namespace velsetup::host

@@ -2,6 +2,7 @@
 // kept in it, the log, and the usage box.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 #include "scenario.h"
@@ -74,16 +75,44 @@ TEST_P(StartupScenario, AStartWithoutResumeRefreshesTheCopy) {
   EXPECT_EQ(machine_->ReadFile(WorkingCopy()).find("[Mark]"), std::string::npos);
 }
 
-// The script's name ends at the first hyphen of the command line.
-TEST_P(StartupScenario, ScriptPathIsCutAtItsFirstHyphen) {
+// The script's name ends at the first '-' that begins an option: a '-'
+// inside a path is part of it, a blank and a '-' end the name even there.
+TEST_P(StartupScenario, ScriptNameEndsWhereAnOptionBegins) {
   machine_->WriteFile("C:\\KIT\\MY-KIT\\A.INI", LoggingScript());
   ASSERT_EQ(machine_->Run("C:\\KIT\\MY-KIT\\A.INI -silent"), 0);
-  EXPECT_FALSE(machine_->Exists(kLog));  // C:\KIT\MY does not exist
-  machine_->WriteFile("C:\\KIT\\MY", LoggingScript());
-  ASSERT_EQ(machine_->Run("C:\\KIT\\MY-KIT\\A.INI -silent"), 0);
-  EXPECT_NE(machine_->ReadFile(kLog).find("The INI file in use is " + machine_->TempDir() + "MY\r\n"),
+  EXPECT_NE(machine_->ReadFile(kLog).find("The INI file in use is " + machine_->TempDir() + "A.INI\r\n"),
             std::string::npos)
       << machine_->ReadFile(kLog);
+  EXPECT_NE(machine_->ReadFile(kLog).find("-silent given"), std::string::npos);
+
+  machine_->WriteFile("C:\\KIT\\MY KIT", LoggingScript());
+  ASSERT_EQ(machine_->Run("C:\\KIT\\MY KIT -2\\A.INI"), 0);
+  EXPECT_NE(machine_->ReadFile(kLog).find("The INI file in use is " + machine_->TempDir() + "MY KIT\r\n"),
+            std::string::npos)
+      << machine_->ReadFile(kLog);
+}
+
+// A machine whose temporary directory is the program's own (written there
+// with a backslash, the program's directory without one, in other case):
+// the working copy goes to c:\temp\, made for it, and the script beside the
+// program is left as its author wrote it.
+TEST(StartupScenarioHost, ATemporaryDirectoryThatIsTheProgramsOwnGivesWayToCTemp) {
+  std::unique_ptr<Scenario> machine = MakeScenario(Build::kHost, Os::kWin2000);
+  if (!machine->SkipReason().empty()) GTEST_SKIP() << machine->SkipReason();
+  const std::string drive_c = machine->HostPath("C:\\KIT");
+  const std::string machine_dir = drive_c.substr(0, drive_c.rfind("/drive_c/"));
+  std::ofstream(machine_dir + "/machine.ini")
+      << "[Machine]\nOS=win2000\nModulePath=C:\\KIT\\velsetup.exe\nTempDir=c:\\kit\\\n"
+      << "[Drives]\nC=drive_c\nZ=\n";
+  machine->WriteFile(kScript, LoggingScript());
+  ASSERT_EQ(machine->Run("SETUP.INI -silent"), 0);
+  EXPECT_EQ(machine->ReadFile(kScript), LoggingScript());
+  ASSERT_TRUE(machine->Exists("C:\\TEMP\\SETUP.INI"));
+  EXPECT_NE(machine->ReadFile("C:\\TEMP\\SETUP.INI").find("SilentMode=1"), std::string::npos);
+  const std::string log = machine->ReadFile(kLog);
+  EXPECT_NE(log.find("C:\\KIT\\SETUP.INI has been copied to c:\\temp\\SETUP.INI"), std::string::npos)
+      << log;
+  EXPECT_NE(log.find("The INI file in use is c:\\temp\\SETUP.INI"), std::string::npos) << log;
 }
 
 // A missing script is found before the options are read: the box comes

@@ -27,12 +27,22 @@ bool ScriptFileExists(const std::string& path) {
          (attributes & file_attribute::kDirectory) == 0;
 }
 
+// Where the script's name ends: at the first '-' that begins an option, the
+// line's first character or one after a blank. A '-' inside a name
+// (C:\Drivers-2001\setup.ini) belongs to the name.
+size_t ScriptNameEnd(const std::string& line) {
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '-' && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) return i;
+  }
+  return std::string::npos;
+}
+
 // Finds the script the command line names, or the one beside the program.
 bool LocateScript(const std::string& command_line) {
   RunState& run = Run();
   std::string work = CutTo(command_line, kCommandLineWork);
-  const size_t hyphen = work.find('-');
-  if (hyphen != std::string::npos) work.resize(hyphen);
+  const size_t option = ScriptNameEnd(work);
+  if (option != std::string::npos) work.resize(option);
   const std::string name = StripCommentsAndEtc(std::string_view(work));
 
   if (name.empty()) {
@@ -122,6 +132,18 @@ bool IsDirectory(const std::string& path) {
          (attributes & file_attribute::kDirectory) != 0;
 }
 
+// A temporary directory that is the program's own would put the working
+// copy over a script beside the program: such a machine gets c:\temp
+// instead, made when it is missing. The system's path ends in a backslash
+// and the program's directory does not, so the two are compared as paths.
+std::string TemporaryDirectoryForCopies() {
+  const std::string temp = TempDirectory();
+  if (!SameWindowsPath(temp, Run().module_dir)) return temp;
+  const std::string fallback = "c:\\temp\\";
+  Files().CreateDirectoryA(fallback.c_str());
+  return fallback;
+}
+
 // Where the working copy goes: the temporary directory, followed directly by
 // the script's name. When that would be the script itself (the temporary
 // directory is the script's own) the run would write into the author's file,
@@ -130,7 +152,7 @@ bool IsDirectory(const std::string& path) {
 // would not fit (a cut path could name another file).
 std::string WorkingCopyPath(const std::string& script) {
   const std::string name = SplitPath(script).name;
-  std::string copy = TempDirectory() + name;
+  std::string copy = TemporaryDirectoryForCopies() + name;
   if (SameWindowsPath(copy, script)) {
     copy.clear();
     for (const std::string& directory : {WindowsTempDirectory(), std::string("C:\\TEMP\\")}) {

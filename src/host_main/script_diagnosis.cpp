@@ -32,9 +32,10 @@ std::string ScriptProblem(const std::string& looked_for, const std::optional<std
   }
   if (!given) return "no script was named, and the one beside the tool, " + script + ", " + reason;
   std::string message = "the script " + script + " " + reason;
-  if (given->find('-') != std::string::npos) {
-    message += "; the tool reads the script's name only up to its first '-', so " + *given +
-               " was cut there: rename the file or directory without the '-'";
+  // The tool ends the name at a '-' that begins an option: one after a blank.
+  if (given->find(" -") != std::string::npos || given->find("\t-") != std::string::npos) {
+    message += "; the tool reads the script's name only up to a blank followed by '-', so " +
+               *given + " was cut there: rename the file or directory without the ' -'";
   }
   return message;
 }

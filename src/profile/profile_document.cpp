@@ -21,11 +21,13 @@ std::string HeaderText(std::string_view name) {
   return text;
 }
 
-// Moves the blank lines that end `lines` to the front of the trailing ones.
+// Moves the blank and comment lines that end `lines` to the front of the
+// trailing ones: a key added to the section goes after its last key line,
+// ahead of them.
 void SettleTrailingBlanks(ProfileSection& section) {
   const size_t first_kept = section.has_header ? 1 : 0;
   size_t end = section.lines.size();
-  while (end > first_kept && ReadLine(section.lines[end - 1].text).kind == LineMeaning::kBlank) --end;
+  while (end > first_kept && ReadLine(section.lines[end - 1].text).kind != LineMeaning::kEntry) --end;
   if (end == section.lines.size()) return;
   section.trailing_blanks.insert(section.trailing_blanks.begin(),
                                  std::make_move_iterator(section.lines.begin() + end),
@@ -89,15 +91,19 @@ std::string FoldName(std::string_view name) {
 
 LineMeaning ReadLine(std::string_view text) {
   LineMeaning meaning;
+  // The system reads a line as a C string: a NUL byte ends it, and a line
+  // that starts with one is no line at all.
+  const size_t nul = text.find('\0');
+  if (nul != std::string_view::npos) text = text.substr(0, nul);
   const std::string_view line = TrimProfileBlanks(text);
   if (line.empty()) return meaning;
   if (line.front() == '[') {
-    const size_t close = line.rfind(']');
-    if (close != std::string_view::npos) {
-      meaning.kind = LineMeaning::kHeader;
-      meaning.name = TrimProfileBlanks(line.substr(1, close - 1));
-      return meaning;
-    }
+    // The name ends at the first ']'; a header that lacks one still opens
+    // the section the rest of its line names.
+    meaning.kind = LineMeaning::kHeader;
+    const std::string_view rest = line.substr(1);
+    meaning.name = TrimProfileBlanks(rest.substr(0, rest.find(']')));
+    return meaning;
   }
   if (line.front() == ';') {
     meaning.kind = LineMeaning::kComment;
@@ -308,8 +314,8 @@ ProfileEdit ProfileDocument::AppendSection(std::string_view section_name,
 ProfileEdit ProfileDocument::SetValue(std::string_view section_name, std::string_view name,
                                       std::string_view value) {
   const std::string_view key = TrimProfileBlanks(name);
-  // Leading blanks of a value are not written; reading would drop them anyway.
-  while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+  // The value goes to the file as given, blanks and ';' included; a read
+  // trims it.
   std::string text(key);
   text += '=';
   text += value;
@@ -327,10 +333,17 @@ ProfileEdit ProfileDocument::SetValue(std::string_view section_name, std::string
   replaced += '=';
   replaced += value;
   ProfileEdit edit;
-  if (replaced == line.text) return edit;
+  // A replaced line that ended the file without a line end gets one.
+  const bool ends_file = line.end.empty();
+  if (replaced == line.text && !ends_file) return edit;
   edit.changed = true;
   edit.offset = OffsetOf(section_number, static_cast<size_t>(found));
-  edit.in_place = replaced.size() == line.text.size();
+  edit.in_place = replaced.size() == line.text.size() && !ends_file;
+  if (ends_file) {
+    line.end = kNewLineEnd;
+    section->bytes += line.end.size();
+    size_ += line.end.size();
+  }
   if (!edit.in_place) section->LinesChangedFrom(static_cast<size_t>(found) + 1);
   section->bytes += replaced.size();
   section->bytes -= line.text.size();
@@ -389,6 +402,18 @@ ProfileEdit ProfileDocument::ReplaceSection(std::string_view section_name,
     size_ -= section->lines[i].size();
   }
   section->lines.erase(section->lines.begin() + 1, section->lines.end());
+  // Comments among the lines that end the section go too; the blank lines
+  // after the last of them stay.
+  size_t last_comment = 0;
+  for (size_t i = 0; i < section->trailing_blanks.size(); ++i) {
+    if (ReadLine(section->trailing_blanks[i].text).kind == LineMeaning::kComment) last_comment = i + 1;
+  }
+  for (size_t i = 0; i < last_comment; ++i) {
+    section->bytes -= section->trailing_blanks[i].size();
+    size_ -= section->trailing_blanks[i].size();
+  }
+  section->trailing_blanks.erase(section->trailing_blanks.begin(),
+                                 section->trailing_blanks.begin() + static_cast<long>(last_comment));
   section->LinesChangedFrom(0);
   section->key_index_valid = false;
   // A header that ended the file without a line end gets one.

@@ -45,9 +45,10 @@ std::string_view TrimProfileBlanks(std::string_view text);
 struct ProfileSection {
   bool has_header = false;  // false only for the lines before the first section
   std::string folded_name;
-  // lines[0] is the header when there is one. The blank lines that end the
-  // section are kept apart, so that a new key goes after its last line with
-  // no shifting of what the key index holds.
+  // lines[0] is the header when there is one. The blank and comment lines
+  // that end the section are kept apart (`trailing_blanks`), so that a new
+  // key goes after its last key line with no shifting of what the key index
+  // holds.
   std::vector<ProfileLine> lines;
   std::vector<ProfileLine> trailing_blanks;
   size_t bytes = 0;
@@ -97,7 +98,7 @@ class ProfileDocument {
   const std::vector<ProfileSection>& sections() const { return sections_; }
 
   // Sets key `name` in the first section `section_name`, replacing its first
-  // line, adding it after the section's last non-blank line, or appending the
+  // line, adding it after the section's last key line, or appending the
   // section to the file.
   ProfileEdit SetValue(std::string_view section_name, std::string_view name,
                        std::string_view value);

@@ -23,11 +23,11 @@ bool ReadWhole(const std::string& path, std::string* bytes) {
   return true;
 }
 
-void WriteWhole(const std::string& path, const char* bytes) {
+void WriteWhole(const std::string& path, const std::string& bytes) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD count = 0;
-  WriteFile(file, bytes, static_cast<DWORD>(std::strlen(bytes)), &count, nullptr);
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr);
   CloseHandle(file);
 }
 
@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
     const profile_cases::Case& c = cases[i];
     const std::string path = directory + "\\case" + std::to_string(i) + ".ini";
     DeleteFileA(path.c_str());
-    if (c.fixture != nullptr) WriteWhole(path, c.fixture);
+    if (c.fixture != nullptr) WriteWhole(path, profile_cases::FixtureBytes(c.fixture));
     std::string buffer(c.number > 0 ? static_cast<size_t>(c.number) + 8 : 8, '\xcc');
     uint32_t returned = 0;
     switch (c.call) {

@@ -344,6 +344,12 @@ bool HostFiles::Move(const char* existing, const char* new_name, bool replace,
     if (attributes_.IsReadOnly(to.host_path)) return Fail(win32_error::kAccessDenied);
     if (IsLockedByAnotherProcess(to.host_path)) return Fail(win32_error::kSharingViolation);
   }
+  // Each drive is a volume of its own to a program, wherever the simulation
+  // keeps its directory: a directory never leaves its drive, and a file does
+  // so only where the caller allows copying.
+  if (from.windows.drive != to.windows.drive && (from.is_directory || !copy_allowed)) {
+    return Fail(win32_error::kNotSameDevice);
+  }
   if (!from.is_directory && IsLockedByAnotherProcess(from.host_path)) {
     return Fail(win32_error::kSharingViolation);
   }

@@ -281,17 +281,32 @@ struct ProfileStore::Impl {
     return true;
   }
 
-  // Whether another process holds a lock on the file: probed through the
-  // kept descriptor while it is still the file at that path.
-  bool IsLockedByOther(const std::string& host_path) {
+  // Whether another process holds a lock on the file (any lock, or only an
+  // exclusive one): probed through the kept descriptor while it is still the
+  // file at that path.
+  bool IsLockedByOther(const std::string& host_path, bool exclusive_only) {
     struct stat info;
     if (::stat(host_path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
     auto found = cache.find(host_path);
     if (found != cache.end() && found->second.writable.get() >= 0 &&
         found->second.identity == FileIdentity::Of(info)) {
-      return IsLockedByAnotherProcess(found->second.writable.get());
+      const int fd = found->second.writable.get();
+      return exclusive_only ? IsLockedExclusivelyByAnotherProcess(fd) : IsLockedByAnotherProcess(fd);
     }
-    return IsLockedByAnotherProcess(host_path);
+    return exclusive_only ? IsLockedExclusivelyByAnotherProcess(host_path)
+                          : IsLockedByAnotherProcess(host_path);
+  }
+
+  // The parsed file for a read, or null: a file another program holds
+  // without read sharing cannot be opened, and reads as missing with a
+  // sharing violation.
+  CachedFile* LoadForRead(const std::string& host_path, uint32_t* error) {
+    CachedFile* file = Load(host_path, error);
+    if (file != nullptr && IsLockedByOther(host_path, true)) {
+      SetError(error, win32_error::kSharingViolation);
+      return nullptr;
+    }
+    return file;
   }
 
   // Applies `edit` to the file on disk: only the bytes from its offset on are
@@ -371,14 +386,14 @@ ProfileStore::~ProfileStore() = default;
 void ProfileStore::Forget() { impl_->DropAll(); }
 
 bool ProfileStore::IsLockedByOther(const std::string& host_path) {
-  return impl_->IsLockedByOther(host_path);
+  return impl_->IsLockedByOther(host_path, false);
 }
 
 uint32_t ProfileStore::GetString(const char* section, const char* key, const char* default_value,
                                  char* buffer, uint32_t size, const std::string& host_path,
                                  uint32_t* error) {
   if (buffer == nullptr || size == 0) return 0;
-  CachedFile* file = impl_->Load(host_path, error);
+  CachedFile* file = impl_->LoadForRead(host_path, error);
   if (section == nullptr) {
     if (file == nullptr) return CopyString("", buffer, size);
     return CopyList(SectionNames(file->document), buffer, size);
@@ -402,7 +417,8 @@ uint32_t ProfileStore::GetString(const char* section, const char* key, const cha
 uint32_t ProfileStore::GetInt(const char* section, const char* key, int32_t default_value,
                               const std::string& host_path, uint32_t* error) {
   const uint32_t fallback = static_cast<uint32_t>(default_value);
-  if (section == nullptr || key == nullptr) return fallback;
+  // A null section or key reads the list of names, as the string read does,
+  // and its first name is what gets converted.
   char buffer[kIntBuffer];
   if (GetString(section, key, "", buffer, kIntBuffer, host_path, error) == 0) return fallback;
   return ParseProfileInteger(buffer);
@@ -414,7 +430,7 @@ uint32_t ProfileStore::GetSection(const char* section, char* buffer, uint32_t si
     SetError(error, win32_error::kInvalidParameter);
     return 0;
   }
-  CachedFile* file = impl_->Load(host_path, error);
+  CachedFile* file = impl_->LoadForRead(host_path, error);
   if (file == nullptr) return CopyString("", buffer, size);
   SetError(error, win32_error::kSuccess);
   const ProfileSection* found = file->document.FindSection(section);
