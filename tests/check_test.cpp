@@ -96,7 +96,7 @@ const Mistake kMistakes[] = {
      "1: warning: lines before the first section header",
      "[DATA]\nLogging=1\n[CommandsList]\n10\n"},
     {"header without its bracket", "[CommandsList]\n10\n[DATA\nLogging=1\n",
-     "3: warning: '[DATA' is no section header", "[CommandsList]\n10\n[DATA]\nLogging=1\n"},
+     "3: warning: '[DATA' has no ']': it opens the section", "[CommandsList]\n10\n[DATA]\nLogging=1\n"},
     {"key given twice", "[DATA]\nLogging=1\nlogging=0\n[CommandsList]\n10\n",
      "3: warning: the key 'logging' again: only the first one (line 2)",
      "[DATA]\nLogging=1\n[CommandsList]\n10\n"},

@@ -55,7 +55,7 @@ const RuleInfo kRules[kRuleCount] = {
     {"VC407", "A script variable that nothing sets"},
     {"VC408", "A variable name the expansion never reads"},
     {"VC501", "Lines before the first section header"},
-    {"VC502", "A line that opens with '[' but has no ']'"},
+    {"VC502", "A section header without its ']'"},
     {"VC503", "A second section of a name, which is never read"},
     {"VC504", "A missing or empty [CommandsList]"},
     {"VC505", "The debug override left on"},

@@ -25,6 +25,15 @@ ScriptText ScriptText::Parse(std::string_view bytes) {
     if (section.has_header) {
       parsed.name = std::string(ReadLine(section.lines[0].text).name);
       parsed.header_line = first_line;
+      // Windows opens a section at a header that lacks its ']' as well; the
+      // author most likely meant one, but may not have meant its name.
+      const std::string_view header = TrimProfileBlanks(section.lines[0].text);
+      if (header.find(']') == std::string_view::npos) {
+        SectionLine broken;
+        broken.line = first_line;
+        broken.text = std::string(header);
+        script.broken_headers_.push_back(broken);
+      }
     }
     for (size_t i = first_entry; i < section.lines.size(); ++i) {
       const LineMeaning meaning = ReadLine(section.lines[i].text);
@@ -41,7 +50,6 @@ ScriptText ScriptText::Parse(std::string_view bytes) {
       line.value = std::string(meaning.value);
       line.text = line.key;
       if (meaning.has_equals) line.text += "=" + line.value;
-      if (line.text[0] == '[') script.broken_headers_.push_back(line);
       parsed.lines.push_back(std::move(line));
     }
     first_line += static_cast<int>(section.line_count());

@@ -60,9 +60,9 @@ class ScriptText {
 
   // Every later section of a name that an earlier one already has.
   const std::vector<ScriptSection>& shadowed_sections() const { return shadowed_; }
-  // Lines that no read ever sees: before the first section, and lines that
-  // open with '[' but have no ']'.
+  // Lines that no read ever sees: those before the first section.
   const std::vector<SectionLine>& stray_lines() const { return stray_; }
+  // Section headers without their ']' (Windows opens the section all the same).
   const std::vector<SectionLine>& broken_headers() const { return broken_headers_; }
 
  private:

@@ -75,8 +75,8 @@ void WholeFilePass::CheckLayout() {
   for (const SectionLine& line : script_.broken_headers()) {
     found_.Warning(line.line, Rule::kBrokenHeader,
                    Concat(Quoted(line.text),
-                          " is no section header (it has no ']'): "
-                          "the line belongs to the section above"));
+                          " has no ']': it opens the section named by the rest of the line, "
+                          "as Windows reads it"));
   }
   for (const ScriptSection& shadowed : script_.shadowed_sections()) {
     const ScriptSection* first = script_.Find(shadowed.name);
