@@ -6,8 +6,15 @@
 // or a JSON or SARIF report for editors and CI.
 // Exit status: 0 without errors, 1 with errors, 2 when a file cannot be read
 // or the command line is wrong.
+#ifndef _WIN32
+#include <dirent.h>
+#include <strings.h>
+#endif
+
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "check/diagnostics.h"
@@ -44,6 +51,30 @@ bool ReadFile(const std::string& path, std::string* bytes) {
   return !failed;
 }
 
+// The file `name` in the script's directory. Windows finds names case-blind,
+// and so does this on a host whose file system does not.
+std::optional<std::string> FindBeside(const std::string& script, const std::string& name) {
+  const size_t slash = script.find_last_of("/\\");
+  const std::string directory = slash == std::string::npos ? "" : script.substr(0, slash + 1);
+  std::string bytes;
+  if (ReadFile(directory + name, &bytes)) return bytes;
+#ifndef _WIN32
+  if (DIR* listing = ::opendir(directory.empty() ? "." : directory.c_str())) {
+    std::optional<std::string> found;
+    while (const dirent* entry = ::readdir(listing)) {
+      if (::strcasecmp(entry->d_name, name.c_str()) == 0 &&
+          ReadFile(directory + entry->d_name, &bytes)) {
+        found = bytes;
+        break;
+      }
+    }
+    ::closedir(listing);
+    return found;
+  }
+#endif
+  return std::nullopt;
+}
+
 // Through stdio rather than iostreams, whose locale machinery would more than
 // double the Windows program and bring in code for newer CPUs.
 void Print(std::FILE* stream, const std::string& text) {
@@ -54,6 +85,18 @@ int UsageError(const std::string& problem) {
   Print(stderr, "velsetup-check: " + problem + "\n" + kUsage);
   return 2;
 }
+
+// The files a script appends, looked for beside it.
+class FilesBeside : public velsetup::check::AppendedFileFinder {
+ public:
+  explicit FilesBeside(std::string script) : script_(std::move(script)) {}
+  std::optional<std::string> Find(const std::string& name) const override {
+    return FindBeside(script_, name);
+  }
+
+ private:
+  std::string script_;
+};
 
 }  // namespace
 
@@ -101,7 +144,8 @@ int main(int argc, char** argv) {
       ++errors;
       continue;
     }
-    const Diagnostics found = CheckScript(bytes);
+    const FilesBeside beside(file);
+    const Diagnostics found = CheckScript(bytes, &beside);
     for (const Diagnostic& diagnostic : found.Sorted()) findings.push_back({file, diagnostic});
     errors += found.errors();
     warnings += found.warnings();

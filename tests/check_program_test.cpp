@@ -213,6 +213,39 @@ TEST(CheckProgramTest, OptionsAreNeverTakenForFiles) {
   EXPECT_EQ(dash.status, 0);
 }
 
+// A CMD28 brings the sections of the file it appends: where that file lies
+// beside the script (found case-blind, as Windows finds it), they count as
+// the script's, and a section none of the appended files has is known to be
+// missing; a file that is not there is named.
+TEST(CheckProgramTest, FilesThatCmd28AppendsAreCheckedWithTheScript) {
+  ScratchDir scratch;
+  WriteHostFile(scratch / "extra.ini", "[Extra]\r\n32,from the appended file\r\n");
+  WriteHostFile(scratch / "brought.ini",
+                "[CommandsList]\r\n28,~%C001\\EXTRA.INI\r\n19,Extra\r\n");
+  WriteHostFile(scratch / "absent.ini",
+                "[CommandsList]\r\n28,~%C001\\EXTRA.INI\r\n19,Finish\r\n");
+  WriteHostFile(scratch / "missing.ini",
+                "[CommandsList]\r\n28,C:\\KIT\\GONE.INI\r\n19,Extra\r\n");
+
+  const Outcome brought = RunCheck(scratch.path(), {"brought.ini"});
+  EXPECT_EQ(brought.output.find("[Extra]"), std::string::npos) << brought.output;
+  EXPECT_EQ(brought.status, 0) << brought.output;
+
+  const Outcome absent = RunCheck(scratch.path(), {"absent.ini"});
+  EXPECT_NE(absent.output.find("absent.ini:3: error: CMD19 names [Finish]"), std::string::npos)
+      << absent.output;
+  EXPECT_EQ(absent.status, 1);
+
+  const Outcome missing = RunCheck(scratch.path(), {"missing.ini"});
+  EXPECT_NE(missing.output.find("missing.ini:2: warning: CMD28 appends 'GONE.INI', which is not "
+                                "beside the script"),
+            std::string::npos)
+      << missing.output;
+  // Without the file, a section it might bring stays a warning.
+  EXPECT_NE(missing.output.find("missing.ini:3: warning: CMD19 names [Extra]"), std::string::npos)
+      << missing.output;
+}
+
 TEST(CheckProgramTest, WindowsBuildPrintsTheSame) {
   const std::string exe = wine::WindowsBuildDir() + "/velsetup-check.exe";
   if (!wine::Missing().empty()) GTEST_SKIP() << wine::Missing();

@@ -137,7 +137,8 @@ void Pass::CheckKeptComment(int line, std::string_view text) {
 void Pass::MissingSection(int line, Rule rule, const std::string& message, std::string_view name) {
   const std::string near = NearestSection(script_, name);
   const std::string hint = near.empty() ? "" : Concat("; did you mean ", Bracketed(near), "?");
-  if (model_.appends()) {
+  if (model_.Brings(name)) return;
+  if (model_.appends() && !model_.appended_all_known()) {
     found_.Warning(line, rule, message + " (unless the file CMD28 appends brings it)" + hint);
   } else {
     found_.Error(line, rule, message + hint);

@@ -256,4 +256,8 @@ const std::vector<std::string>& ScriptModel::CountWrites(std::string_view key) c
   return writes != count_writes_.end() ? writes->second : none;
 }
 
+bool ScriptModel::Brings(std::string_view name) const {
+  return appended_.names.count(profile::FoldName(name)) != 0;
+}
+
 }  // namespace velsetup::check

@@ -48,6 +48,14 @@ struct Target {
 // How the run starts.
 enum class StartSection { kFound, kMissing, kEmpty };
 
+// The sections that the files a script's CMD28 lines append bring, by
+// folded name. Unknown (the files were not looked for, or one is missing or
+// named by a variable) unless every one of them was found.
+struct AppendedSections {
+  std::set<std::string> names;
+  bool all_known = false;
+};
+
 class ScriptModel {
  public:
   explicit ScriptModel(const ScriptText& script);
@@ -81,6 +89,13 @@ class ScriptModel {
   bool counts_unknown() const { return counts_unknown_; }
   // A CMD28 appends a file, which may bring any section.
   bool appends() const { return appends_; }
+  // What the appended files were found to bring, where they were looked for.
+  void SetAppendedSections(AppendedSections appended) { appended_ = std::move(appended); }
+  // Whether an appended file brings the section `name`.
+  bool Brings(std::string_view name) const;
+  // Whether every file the script appends was found, so that a section
+  // none of them brings is known to be missing.
+  bool appended_all_known() const { return appended_.all_known; }
   bool reads_language_data() const { return reads_language_data_; }
 
  private:
@@ -104,6 +119,7 @@ class ScriptModel {
   std::map<std::string, std::vector<std::string>> count_writes_;  // [DATA] key -> values
   bool counts_unknown_ = false;
   bool appends_ = false;
+  AppendedSections appended_;
   bool reads_language_data_ = false;
 };
 
