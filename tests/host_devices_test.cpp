@@ -181,5 +181,22 @@ TEST_F(HostDevicesTest, OnlyTheMakersDriverFileMakesTheNtDevice) {
   EXPECT_NE(p_.devices->OpenDevice(kNt), kInvalidDevice) << "the image decides, not the name";
 }
 
+
+// GetPrivateProfileIntA without a section or a key on a missing file, as
+// each family answers it (Wine's conformance tests record both): Windows 95
+// and 98 give 0, the NT family the default.
+using HostProfileFamilyTest = testing::SimulatedMachineTest;
+
+TEST_F(HostProfileFamilyTest, IntegerWithoutASectionOrKeyAnswersAsTheFamilyDoes) {
+  Open("win98");
+  EXPECT_EQ(p_.profile->GetPrivateProfileIntA(nullptr, "Key", 7, "C:\\none.ini"), 0u);
+  EXPECT_EQ(p_.profile->GetPrivateProfileIntA("Test", nullptr, 7, "C:\\none.ini"), 0u);
+  Open("win2000");
+  EXPECT_EQ(p_.profile->GetPrivateProfileIntA(nullptr, "Key", 7, "C:\\none.ini"), 7u);
+  EXPECT_EQ(p_.profile->GetPrivateProfileIntA("Test", nullptr, 7, "C:\\none.ini"), 7u);
+  Open("win95");
+  EXPECT_EQ(p_.profile->GetPrivateProfileIntA(nullptr, nullptr, 7, "C:\\none.ini"), 0u);
+}
+
 }  // namespace
 }  // namespace velsetup::host

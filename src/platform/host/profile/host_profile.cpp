@@ -87,6 +87,10 @@ uint32_t HostProfile::GetPrivateProfileStringA(const char* section, const char* 
 
 uint32_t HostProfile::GetPrivateProfileIntA(const char* section, const char* key,
                                             int32_t default_value, const char* file) {
+  // Without a section or a key, Windows 95 and 98 answer 0 where the NT
+  // family converts the list of names, or gives the default for a missing
+  // file (as recorded by Wine's conformance tests of both families).
+  if (!nt_family_ && (section == nullptr || key == nullptr)) return 0;
   std::string host_path;
   bool remembered = false;
   const uint32_t path_error = HostPathOf(file, &host_path, &remembered);

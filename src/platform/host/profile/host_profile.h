@@ -14,9 +14,10 @@ namespace velsetup::host {
 
 class HostProfile : public ProfileApi {
  public:
-  // `windows_dir` is where a bare file name is looked for, as Windows does.
-  HostProfile(HostFileAccess& files, std::string windows_dir)
-      : files_(files), windows_dir_(std::move(windows_dir)) {}
+  // `windows_dir` is where a bare file name is looked for, as Windows does;
+  // `nt_family` chooses between the two families where they answer apart.
+  HostProfile(HostFileAccess& files, std::string windows_dir, bool nt_family = true)
+      : files_(files), windows_dir_(std::move(windows_dir)), nt_family_(nt_family) {}
 
   uint32_t GetPrivateProfileStringA(const char* section, const char* key,
                                     const char* default_value, char* buffer, uint32_t size,
@@ -46,6 +47,7 @@ class HostProfile : public ProfileApi {
 
   HostFileAccess& files_;
   std::string windows_dir_;
+  bool nt_family_ = true;
   // The host file each profile path led to last. A run names the same
   // working copy thousands of times; the lookup, component by component, is
   // redone only when a call finds no file there.
