@@ -15,10 +15,7 @@
 namespace velsetup::host {
 namespace {
 
-using testing::HostExists;
-using testing::ReadHostFile;
-using testing::ScratchDir;
-using testing::WriteHostFile;
+using namespace testing;
 
 WindowsPath Root() { return testing::DriveRoot(); }
 
