@@ -17,6 +17,8 @@
 namespace velsetup::testing {
 namespace {
 
+using namespace fault_kit;
+
 const std::string kKey = "Software\\Velmor\\Crash";
 // The starts of an uninterrupted run: up to the restart, then after it.
 const std::vector<std::string> kStarts = {kScript + " -silent", kScript + " -silent -resume"};

@@ -15,6 +15,8 @@
 namespace velsetup::testing {
 namespace {
 
+using namespace fault_kit;
+
 const std::string kKey = "Software\\Velmor\\Faults";
 
 class FaultInjectionScenario : public ::testing::Test {
