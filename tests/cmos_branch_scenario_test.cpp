@@ -10,19 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "kit_scenario.h"
 #include "scenario.h"
 
 namespace velsetup::testing {
 namespace {
-
-const std::string kScript = "C:\\KIT\\SETUP.INI";
-const std::string kLog = "C:\\KIT\\install.log";
-
-std::vector<std::string> Script(const std::vector<std::string>& commands,
-                                const std::vector<std::string>& sections) {
-  return LoggedScript(kLog, commands, sections);
-}
-
 
 const std::vector<std::string> kMakerSections = {"[Maker]", "32,in Maker", "[Foreign]",
                                                  "32,in Foreign"};

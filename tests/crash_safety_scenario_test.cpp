@@ -11,14 +11,14 @@
 #include <vector>
 
 #include "profile/profile_document.h"
+#include "fault_kit.h"
 #include "scenario.h"
 
 namespace velsetup::testing {
 namespace {
 
-const std::string kScript = "C:\\KIT\\SETUP.INI";
-const std::string kLog = "C:\\KIT\\setup.log";
-const std::string kWorkingCopy = "C:\\WINNT\\TEMP\\SETUP.INI";
+using namespace fault_kit;
+
 const std::string kKey = "Software\\Velmor\\Crash";
 // The starts of an uninterrupted run: up to the restart, then after it.
 const std::vector<std::string> kStarts = {kScript + " -silent", kScript + " -silent -resume"};

@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "fault_kit.h"
 #include "scenario.h"
 
 namespace velsetup::testing {
 namespace {
 
-const std::string kScript = "C:\\KIT\\SETUP.INI";
-const std::string kLog = "C:\\KIT\\setup.log";
-const std::string kWorkingCopy = "C:\\WINNT\\TEMP\\SETUP.INI";
+using namespace fault_kit;
+
 const std::string kKey = "Software\\Velmor\\Faults";
 
 class FaultInjectionScenario : public ::testing::Test {

@@ -82,10 +82,8 @@ TEST_F(HostDirectoriesTest, SearchesForOnePathAndTheirFailures) {
   EXPECT_EQ(Names("C:\\dir\\missing"), (Names_t{"!2"}));
   EXPECT_EQ(Names("Q:\\*.*"), (Names_t{"!3"}));
   // Handles that are not open searches.
-  EXPECT_FALSE(files_.FindNextFileA(12345, &data));
-  EXPECT_EQ(last_error_.code, win32_error::kInvalidHandle);
-  EXPECT_FALSE(files_.FindClose(one));
-  EXPECT_EQ(last_error_.code, win32_error::kInvalidHandle);
+  EXPECT_TRUE(FailedWith(files_.FindNextFileA(12345, &data), win32_error::kInvalidHandle));
+  EXPECT_TRUE(FailedWith(files_.FindClose(one), win32_error::kInvalidHandle));
 }
 
 TEST_F(HostDirectoriesTest, ListingsShowAttributesAndHideTheSimulation) {
@@ -132,35 +130,26 @@ TEST_F(HostDirectoriesTest, EntriesDeletedDuringASearchDoNotDisturbIt) {
 TEST_F(HostDirectoriesTest, CreateDirectoryMakesOneLevel) {
   EXPECT_TRUE(files_.CreateDirectoryA("C:\\dir\\New"));
   EXPECT_TRUE(HostExists(C("dir/New")));
-  EXPECT_FALSE(files_.CreateDirectoryA("C:\\DIR\\new"));
-  EXPECT_EQ(last_error_.code, win32_error::kAlreadyExists);
+  EXPECT_TRUE(FailedWith(files_.CreateDirectoryA("C:\\DIR\\new"), win32_error::kAlreadyExists));
   WriteHostFile(C("file"), "");
-  EXPECT_FALSE(files_.CreateDirectoryA("C:\\file"));
-  EXPECT_EQ(last_error_.code, win32_error::kAlreadyExists);
-  EXPECT_FALSE(files_.CreateDirectoryA("C:\\x\\y"));
-  EXPECT_EQ(last_error_.code, win32_error::kPathNotFound);
-  EXPECT_FALSE(files_.CreateDirectoryA("C:\\"));
-  EXPECT_EQ(last_error_.code, win32_error::kAccessDenied);
+  EXPECT_TRUE(FailedWith(files_.CreateDirectoryA("C:\\file"), win32_error::kAlreadyExists));
+  EXPECT_TRUE(FailedWith(files_.CreateDirectoryA("C:\\x\\y"), win32_error::kPathNotFound));
+  EXPECT_TRUE(FailedWith(files_.CreateDirectoryA("C:\\"), win32_error::kAccessDenied));
   // The A call keeps room for an 8.3 name below the new directory.
   const std::string long_name = "C:\\dir\\" + std::string(245, 'n');
-  EXPECT_FALSE(files_.CreateDirectoryA(long_name.c_str()));
-  EXPECT_EQ(last_error_.code, win32_error::kFilenameTooLong);
+  EXPECT_TRUE(FailedWith(files_.CreateDirectoryA(long_name.c_str()), win32_error::kFilenameTooLong));
 }
 
 TEST_F(HostDirectoriesTest, RemoveDirectoryRefusesWhatWindowsRefuses) {
   ASSERT_EQ(::mkdir(C("dir/full").c_str(), 0755), 0);
   WriteHostFile(C("dir/full/f"), "");
-  EXPECT_FALSE(files_.RemoveDirectoryA("C:\\dir\\full"));
-  EXPECT_EQ(last_error_.code, win32_error::kDirNotEmpty);
-  EXPECT_FALSE(files_.RemoveDirectoryA("C:\\dir\\full\\f"));
-  EXPECT_EQ(last_error_.code, win32_error::kDirectory);
-  EXPECT_FALSE(files_.RemoveDirectoryA("C:\\dir\\none"));
-  EXPECT_EQ(last_error_.code, win32_error::kFileNotFound);
+  EXPECT_TRUE(FailedWith(files_.RemoveDirectoryA("C:\\dir\\full"), win32_error::kDirNotEmpty));
+  EXPECT_TRUE(FailedWith(files_.RemoveDirectoryA("C:\\dir\\full\\f"), win32_error::kDirectory));
+  EXPECT_TRUE(FailedWith(files_.RemoveDirectoryA("C:\\dir\\none"), win32_error::kFileNotFound));
   // A read-only directory stays until its attribute is reset.
   ASSERT_EQ(::mkdir(C("dir/ro").c_str(), 0755), 0);
   ASSERT_TRUE(files_.SetFileAttributesA("C:\\dir\\ro", file_attribute::kReadOnly));
-  EXPECT_FALSE(files_.RemoveDirectoryA("C:\\dir\\ro"));
-  EXPECT_EQ(last_error_.code, win32_error::kAccessDenied);
+  EXPECT_TRUE(FailedWith(files_.RemoveDirectoryA("C:\\dir\\ro"), win32_error::kAccessDenied));
   ASSERT_TRUE(files_.SetFileAttributesA("C:\\dir\\ro", file_attribute::kNormal));
   EXPECT_TRUE(files_.RemoveDirectoryA("C:\\dir\\ro"));
   // Leftovers of the simulation do not keep an otherwise empty one alive.
@@ -175,8 +164,7 @@ TEST_F(HostDirectoriesTest, AFileAnotherProcessLocksCannotBeDeleted) {
   const int fd = ::open(C("dir/held").c_str(), O_RDONLY);
   ASSERT_GE(fd, 0);
   ASSERT_EQ(::flock(fd, LOCK_SH), 0);
-  EXPECT_FALSE(files_.DeleteFileA("C:\\dir\\held"));
-  EXPECT_EQ(last_error_.code, win32_error::kSharingViolation);
+  EXPECT_TRUE(FailedWith(files_.DeleteFileA("C:\\dir\\held"), win32_error::kSharingViolation));
   ::close(fd);
   EXPECT_TRUE(files_.DeleteFileA("C:\\dir\\held"));
 }

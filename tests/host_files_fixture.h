@@ -28,6 +28,14 @@ class HostFilesFixture : public ::testing::Test {
   }
   std::string C(const std::string& name) { return dir_ / ("drive_c/" + name); }
   uint32_t Error() { return last_error_.code; }
+  // The call failed and left `code` as the last error.
+  ::testing::AssertionResult FailedWith(bool done, uint32_t code) {
+    if (done) return ::testing::AssertionFailure() << "the call succeeded";
+    if (last_error_.code != code) {
+      return ::testing::AssertionFailure() << "last error " << last_error_.code << ", not " << code;
+    }
+    return ::testing::AssertionSuccess();
+  }
 
   ScratchDir dir_;
   LastError last_error_;

@@ -15,10 +15,7 @@
 namespace velsetup::host {
 namespace {
 
-using testing::HostExists;
-using testing::ReadHostFile;
-using testing::ScratchDir;
-using testing::WriteHostFile;
+using namespace testing;
 
 WindowsPath Root() { return testing::DriveRoot(); }
 
@@ -49,29 +46,21 @@ TEST_F(HostFilesTest, AttributesOfFilesDirectoriesAndMissingPaths) {
   EXPECT_EQ(files_.GetFileAttributesA("C:\\a.txt"), 0x3u);  // no directory bit on a file
   EXPECT_TRUE(files_.SetFileAttributesA("C:\\a.txt", file_attribute::kNormal));
   EXPECT_EQ(files_.GetFileAttributesA("C:\\a.txt"), file_attribute::kNormal);
-  EXPECT_FALSE(files_.SetFileAttributesA("C:\\b.txt", file_attribute::kNormal));
-  EXPECT_EQ(Error(), 2u);
+  EXPECT_TRUE(FailedWith(files_.SetFileAttributesA("C:\\b.txt", file_attribute::kNormal), 2u));
 }
 
 TEST_F(HostFilesTest, CopyFailsAsWindowsDoes) {
   WriteHostFile(C("src.txt"), "new");
   WriteHostFile(C("dst.txt"), "old");
-  EXPECT_FALSE(files_.CopyFileA("C:\\src.txt", "C:\\dst.txt", true));
-  EXPECT_EQ(Error(), 80u);
-  EXPECT_FALSE(files_.CopyFileA("C:\\none.txt", "C:\\x.txt", false));
-  EXPECT_EQ(Error(), 2u);
-  EXPECT_FALSE(files_.CopyFileA("C:\\dir", "C:\\x.txt", false));
-  EXPECT_EQ(Error(), 5u);
-  EXPECT_FALSE(files_.CopyFileA("C:\\src.txt", "C:\\dir", false));
-  EXPECT_EQ(Error(), 5u);
-  EXPECT_FALSE(files_.CopyFileA("C:\\src.txt", "C:\\nodir\\x.txt", false));
-  EXPECT_EQ(Error(), 3u);
-  EXPECT_FALSE(files_.CopyFileA("C:\\src.txt", "C:\\SRC.TXT", false));
-  EXPECT_EQ(Error(), 32u);
+  EXPECT_TRUE(FailedWith(files_.CopyFileA("C:\\src.txt", "C:\\dst.txt", true), 80u));
+  EXPECT_TRUE(FailedWith(files_.CopyFileA("C:\\none.txt", "C:\\x.txt", false), 2u));
+  EXPECT_TRUE(FailedWith(files_.CopyFileA("C:\\dir", "C:\\x.txt", false), 5u));
+  EXPECT_TRUE(FailedWith(files_.CopyFileA("C:\\src.txt", "C:\\dir", false), 5u));
+  EXPECT_TRUE(FailedWith(files_.CopyFileA("C:\\src.txt", "C:\\nodir\\x.txt", false), 3u));
+  EXPECT_TRUE(FailedWith(files_.CopyFileA("C:\\src.txt", "C:\\SRC.TXT", false), 32u));
   // Read-only holds against root too: the simulation enforces it itself.
   ASSERT_TRUE(files_.SetFileAttributesA("C:\\dst.txt", 0x1));
-  EXPECT_FALSE(files_.CopyFileA("C:\\src.txt", "C:\\dst.txt", false));
-  EXPECT_EQ(Error(), 5u);
+  EXPECT_TRUE(FailedWith(files_.CopyFileA("C:\\src.txt", "C:\\dst.txt", false), 5u));
   ASSERT_TRUE(files_.SetFileAttributesA("C:\\dst.txt", 0x2));
   EXPECT_FALSE(files_.CopyFileA("C:\\src.txt", "C:\\dst.txt", false));
   EXPECT_EQ(Error(), 5u);  // a hidden file is not replaced by a visible one
@@ -112,8 +101,7 @@ TEST_F(HostFilesTest, AFailedCopyLeavesTheDestinationAsItWas) {
   const bool copied = files_.CopyFileA("C:\\big.bin", "C:\\dst.bin", false);
   ::setrlimit(RLIMIT_FSIZE, &saved);
   ::signal(SIGXFSZ, previous);
-  EXPECT_FALSE(copied);
-  EXPECT_EQ(Error(), 112u);
+  EXPECT_TRUE(FailedWith(copied, 112u));
   EXPECT_EQ(ReadHostFile(C("dst.bin")), "old");
   EXPECT_EQ(LeftoverFiles(), 0);
 }
@@ -121,15 +109,11 @@ TEST_F(HostFilesTest, AFailedCopyLeavesTheDestinationAsItWas) {
 TEST_F(HostFilesTest, DeleteFailsAsWindowsDoes) {
   WriteHostFile(C("ro.txt"), "r");
   ASSERT_TRUE(files_.SetFileAttributesA("C:\\ro.txt", 0x1));
-  EXPECT_FALSE(files_.DeleteFileA("C:\\ro.txt"));
-  EXPECT_EQ(Error(), 5u);
+  EXPECT_TRUE(FailedWith(files_.DeleteFileA("C:\\ro.txt"), 5u));
   EXPECT_TRUE(HostExists(C("ro.txt")));
-  EXPECT_FALSE(files_.DeleteFileA("C:\\dir"));
-  EXPECT_EQ(Error(), 5u);
-  EXPECT_FALSE(files_.DeleteFileA("C:\\gone.txt"));
-  EXPECT_EQ(Error(), 2u);
-  EXPECT_FALSE(files_.DeleteFileA("C:\\nodir\\gone.txt"));
-  EXPECT_EQ(Error(), 3u);
+  EXPECT_TRUE(FailedWith(files_.DeleteFileA("C:\\dir"), 5u));
+  EXPECT_TRUE(FailedWith(files_.DeleteFileA("C:\\gone.txt"), 2u));
+  EXPECT_TRUE(FailedWith(files_.DeleteFileA("C:\\nodir\\gone.txt"), 3u));
   ASSERT_TRUE(files_.SetFileAttributesA("C:\\ro.txt", file_attribute::kNormal));
   EXPECT_TRUE(files_.DeleteFileA("C:\\RO.TXT"));
   EXPECT_FALSE(HostExists(C("ro.txt")));
@@ -181,12 +165,9 @@ TEST_F(HostFilesTest, AFileLockedByAnotherProcessIsNotReplacedDeletedOrWritten) 
     WriteHostFile(C("busy.txt"), "busy");
     LockHolder holder(C("busy.txt"), use_flock);
     ASSERT_TRUE(holder.held);
-    EXPECT_FALSE(files_.CopyFileA("C:\\src.txt", "C:\\busy.txt", false));
-    EXPECT_EQ(Error(), 32u);
-    EXPECT_FALSE(files_.DeleteFileA("C:\\busy.txt"));
-    EXPECT_EQ(Error(), 32u);
-    EXPECT_FALSE(files_.AppendText("C:\\busy.txt", "x\n"));
-    EXPECT_EQ(Error(), 32u);
+    EXPECT_TRUE(FailedWith(files_.CopyFileA("C:\\src.txt", "C:\\busy.txt", false), 32u));
+    EXPECT_TRUE(FailedWith(files_.DeleteFileA("C:\\busy.txt"), 32u));
+    EXPECT_TRUE(FailedWith(files_.AppendText("C:\\busy.txt", "x\n"), 32u));
     // Reading is not blocked.
     EXPECT_TRUE(files_.CopyFileA("C:\\busy.txt", "C:\\copy.txt", false));
     holder.Release();
@@ -204,13 +185,10 @@ TEST_F(HostFilesTest, AppendTextWritesLikeATextModeStream) {
   EXPECT_TRUE(files_.AppendText("C:\\z.txt", "more"));
   EXPECT_EQ(ReadHostFile(C("z.txt")), "textmore");
 
-  EXPECT_FALSE(files_.AppendText("C:\\nodir\\log.txt", "x"));
-  EXPECT_EQ(Error(), 3u);
+  EXPECT_TRUE(FailedWith(files_.AppendText("C:\\nodir\\log.txt", "x"), 3u));
   ASSERT_TRUE(files_.SetFileAttributesA("C:\\z.txt", 0x1));
-  EXPECT_FALSE(files_.AppendText("C:\\z.txt", "x"));
-  EXPECT_EQ(Error(), 5u);
-  EXPECT_FALSE(files_.AppendText("C:\\dir", "x"));
-  EXPECT_EQ(Error(), 5u);
+  EXPECT_TRUE(FailedWith(files_.AppendText("C:\\z.txt", "x"), 5u));
+  EXPECT_TRUE(FailedWith(files_.AppendText("C:\\dir", "x"), 5u));
 }
 
 TEST_F(HostFilesTest, WholeFilesAreReadAndWrittenAsCreateFileDoes) {
@@ -218,12 +196,9 @@ TEST_F(HostFilesTest, WholeFilesAreReadAndWrittenAsCreateFileDoes) {
   std::string bytes;
   EXPECT_TRUE(files_.ReadWholeFile("C:\\A.BIN", &bytes));
   EXPECT_EQ(bytes, std::string("a\0\r\nb", 5));
-  EXPECT_FALSE(files_.ReadWholeFile("C:\\none.bin", &bytes));
-  EXPECT_EQ(Error(), 2u);
-  EXPECT_FALSE(files_.ReadWholeFile("C:\\nodir\\a.bin", &bytes));
-  EXPECT_EQ(Error(), 3u);
-  EXPECT_FALSE(files_.ReadWholeFile("C:\\dir", &bytes));
-  EXPECT_EQ(Error(), 5u);
+  EXPECT_TRUE(FailedWith(files_.ReadWholeFile("C:\\none.bin", &bytes), 2u));
+  EXPECT_TRUE(FailedWith(files_.ReadWholeFile("C:\\nodir\\a.bin", &bytes), 3u));
+  EXPECT_TRUE(FailedWith(files_.ReadWholeFile("C:\\dir", &bytes), 5u));
 
   EXPECT_TRUE(files_.WriteNewFile("C:\\a.bin", "new"));
   EXPECT_EQ(ReadHostFile(C("a.bin")), "new");
@@ -231,13 +206,11 @@ TEST_F(HostFilesTest, WholeFilesAreReadAndWrittenAsCreateFileDoes) {
   EXPECT_TRUE(files_.WriteNewFile("C:\\dir\\b.bin", ""));
   EXPECT_TRUE(HostExists(C("dir/b.bin")));
   ASSERT_TRUE(files_.SetFileAttributesA("C:\\a.bin", 0x1));
-  EXPECT_FALSE(files_.WriteNewFile("C:\\a.bin", "x"));
-  EXPECT_EQ(Error(), 5u);
+  EXPECT_TRUE(FailedWith(files_.WriteNewFile("C:\\a.bin", "x"), 5u));
   ASSERT_TRUE(files_.SetFileAttributesA("C:\\a.bin", 0x2));
   EXPECT_FALSE(files_.WriteNewFile("C:\\a.bin", "x"));  // hidden, created as normal
   EXPECT_EQ(Error(), 5u);
-  EXPECT_FALSE(files_.WriteNewFile("C:\\nodir\\a.bin", "x"));
-  EXPECT_EQ(Error(), 3u);
+  EXPECT_TRUE(FailedWith(files_.WriteNewFile("C:\\nodir\\a.bin", "x"), 3u));
   EXPECT_EQ(ReadHostFile(C("a.bin")), "new");
   EXPECT_EQ(LeftoverFiles(), 0);
 }
@@ -246,10 +219,8 @@ TEST_F(HostFilesTest, MovesReplaceOnlyWhenAskedAndCarryTheAttributes) {
   WriteHostFile(C("old.txt"), "old");
   WriteHostFile(C("new.txt"), "new");
   ASSERT_TRUE(files_.SetFileAttributesA("C:\\new.txt", 0x2 | 0x20));
-  EXPECT_FALSE(files_.MoveFileA("C:\\new.txt", "C:\\old.txt"));
-  EXPECT_EQ(Error(), 183u);
-  EXPECT_FALSE(files_.MoveFileExA("C:\\new.txt", "C:\\old.txt", 0));
-  EXPECT_EQ(Error(), 183u);
+  EXPECT_TRUE(FailedWith(files_.MoveFileA("C:\\new.txt", "C:\\old.txt"), 183u));
+  EXPECT_TRUE(FailedWith(files_.MoveFileExA("C:\\new.txt", "C:\\old.txt", 0), 183u));
   EXPECT_TRUE(files_.MoveFileExA("C:\\new.txt", "C:\\OLD.TXT", move_file::kReplaceExisting));
   EXPECT_EQ(ReadHostFile(C("old.txt")), "new");
   EXPECT_FALSE(HostExists(C("new.txt")));
@@ -257,8 +228,7 @@ TEST_F(HostFilesTest, MovesReplaceOnlyWhenAskedAndCarryTheAttributes) {
 
   EXPECT_TRUE(files_.MoveFileA("C:\\old.txt", "C:\\dir\\moved.txt"));
   EXPECT_EQ(ReadHostFile(C("dir/moved.txt")), "new");
-  EXPECT_FALSE(files_.MoveFileA("C:\\old.txt", "C:\\x.txt"));
-  EXPECT_EQ(Error(), 2u);
+  EXPECT_TRUE(FailedWith(files_.MoveFileA("C:\\old.txt", "C:\\x.txt"), 2u));
   WriteHostFile(C("ro.txt"), "ro");
   ASSERT_TRUE(files_.SetFileAttributesA("C:\\ro.txt", 0x1));
   EXPECT_FALSE(

@@ -12,10 +12,7 @@
 namespace velsetup::host {
 namespace {
 
-using testing::HostExists;
-using testing::ReadHostFile;
-using testing::ScratchDir;
-using testing::WriteHostFile;
+using namespace testing;
 
 // Every entry below `root` with its type, size, mode and modification time.
 std::map<std::string, std::string> Snapshot(const std::string& root) {

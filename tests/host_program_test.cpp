@@ -16,11 +16,7 @@
 namespace velsetup::host {
 namespace {
 
-using testing::HostExists;
-using testing::ReadHostFile;
-using testing::ScratchDir;
-using testing::TreeSnapshot;
-using testing::WriteHostFile;
+using namespace testing;
 
 struct Outcome {
   int status = -1;

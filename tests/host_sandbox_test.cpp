@@ -12,11 +12,7 @@
 namespace velsetup::host {
 namespace {
 
-using testing::HostExists;
-using testing::ReadHostFile;
-using testing::ScratchDir;
-using testing::TreeSnapshot;
-using testing::WriteHostFile;
+using namespace testing;
 
 class SandboxTest : public ::testing::Test {
  protected:

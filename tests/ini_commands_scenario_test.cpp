@@ -7,19 +7,13 @@
 #include <iostream>
 #include <string>
 
+#include "kit_scenario.h"
 #include "scenario.h"
 
 namespace velsetup::testing {
 namespace {
 
-const std::string kScript = "C:\\KIT\\SETUP.INI";
 const std::string kExtra = "C:\\KIT\\EXTRA.INI";
-const std::string kLog = "C:\\KIT\\install.log";
-
-std::vector<std::string> Script(const std::vector<std::string>& commands,
-                                const std::vector<std::string>& sections) {
-  return LoggedScript(kLog, commands, sections);
-}
 
 using Machines = BothBuilds;
 

@@ -9,10 +9,7 @@
 namespace velsetup::host {
 namespace {
 
-using testing::HostExists;
-using testing::ReadHostFile;
-using testing::ScratchDir;
-using testing::WriteHostFile;
+using namespace testing;
 
 struct Installation {
   const char* os;

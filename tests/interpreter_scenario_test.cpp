@@ -6,16 +6,15 @@
 #include <algorithm>
 #include <string>
 
+#include "kit_scenario.h"
 #include "scenario.h"
 
 namespace velsetup::testing {
 namespace {
 
-const std::string kScript = "C:\\KIT\\SETUP.INI";
-const std::string kLog = "C:\\KIT\\install.log";
-
-std::vector<std::string> Script(const std::vector<std::string>& data,
-                                const std::vector<std::string>& commands) {
+// A script that logs to kLog, with `data` in its [DATA] section.
+std::vector<std::string> DataScript(const std::vector<std::string>& data,
+                                    const std::vector<std::string>& commands) {
   std::vector<std::string> lines = {"[DATA]", "Logging=1", "LogFile=" + kLog};
   lines.insert(lines.end(), data.begin(), data.end());
   lines.push_back("[CommandsList]");
@@ -59,7 +58,7 @@ class InterpreterScenario : public ::testing::TestWithParam<Param> {
 };
 
 TEST_P(InterpreterScenario, RunsSlotsInOrderAndResumesAfterTheRestartCommand) {
-  RunScript(Script({}, {"5", "20"}));
+  RunScript(DataScript({}, {"5", "20"}));
   EXPECT_TRUE(Logged("CMD0> CMD05_IncRunningCounter: 5 ")) << ::testing::PrintToString(Log());
   EXPECT_TRUE(Logged("CMD1> CMD20_ExitRebootSystem: 20 "));
   EXPECT_TRUE(Logged("Not setting to reboot system since SuppressReboot is set "));
@@ -81,7 +80,7 @@ TEST_P(InterpreterScenario, RunsSlotsInOrderAndResumesAfterTheRestartCommand) {
 // [B] fills slots from there on: its one line takes slot 1, and slot 2 still
 // holds what [CommandsList] put there.
 TEST_P(InterpreterScenario, SwitchExpandsTheNextSectionFromTheSlotOfItsCmd00) {
-  std::vector<std::string> lines = Script({}, {"26,,State,NextSection,B", "0", "10", "20"});
+  std::vector<std::string> lines = DataScript({}, {"26,,State,NextSection,B", "0", "10", "20"});
   lines.insert(lines.end(), {"[B]", "5 ; one counted"});
   RunScript(lines);
   EXPECT_TRUE(Logged("InitCommandSection()  starting from [B]")) << ::testing::PrintToString(Log());
@@ -99,7 +98,7 @@ TEST_P(InterpreterScenario, SwitchExpandsTheNextSectionFromTheSlotOfItsCmd00) {
 
 // Slot 0 skips the exit in slot 1; slot 3 goes back to it.
 TEST_P(InterpreterScenario, DecrementRunsTheCommandThatManySlotsBack) {
-  RunScript(Script({"IncCommand=1", "DecCommand=2"}, {"7", "10", "5", "6"}));
+  RunScript(DataScript({"IncCommand=1", "DecCommand=2"}, {"7", "10", "5", "6"}));
   const std::vector<std::string> expected = {
       "CMD0> CMD07_IncCmdIndex: 7 ",        "CMD1=7 Increment CurrentCmd by 1",
       "CMD2> CMD05_IncRunningCounter: 5 ",  "CMD3> CMD06_DecCmdIndex: 6 ",
@@ -115,7 +114,7 @@ TEST_P(InterpreterScenario, DecrementRunsTheCommandThatManySlotsBack) {
 // The options of the first start stay in the working copy: the resume,
 // given none, still keeps the machine from restarting.
 TEST_P(InterpreterScenario, ResumeAfterTheRestartCommandRunsTheCommandsAfterIt) {
-  RunScript(Script({}, {"5", "20", "5", "20"}));
+  RunScript(DataScript({}, {"5", "20", "5", "20"}));
   ASSERT_EQ(machine_->Run(kScript + " -resume"), 0);
   EXPECT_TRUE(Logged("CMD2> CMD05_IncRunningCounter: 5 ")) << ::testing::PrintToString(Log());
   EXPECT_TRUE(Logged("CMD3> CMD20_ExitRebootSystem: 20 "));
@@ -131,7 +130,7 @@ TEST_P(InterpreterScenario, ResumeAfterTheRestartCommandRunsTheCommandsAfterIt) 
 }
 
 TEST_P(InterpreterScenario, IncrementSkipsTheCommandsThatFollow) {
-  RunScript(Script({"IncCommand=2"}, {"5", "7", "5", "5", "5"}));
+  RunScript(DataScript({"IncCommand=2"}, {"5", "7", "5", "5", "5"}));
   // Slot 1 moves the index to 3; the loop's own step makes slot 4 the next.
   EXPECT_TRUE(Logged("CMD3=7 Increment CurrentCmd by 2")) << ::testing::PrintToString(Log());
   EXPECT_FALSE(Logged("CMD2> CMD05_IncRunningCounter: 5 "));
@@ -140,7 +139,7 @@ TEST_P(InterpreterScenario, IncrementSkipsTheCommandsThatFollow) {
 }
 
 TEST_P(InterpreterScenario, DecrementBelowZeroEndsTheSection) {
-  RunScript(Script({"DecCommand=5"}, {"5", "6", "5"}));
+  RunScript(DataScript({"DecCommand=5"}, {"5", "6", "5"}));
   // Slot 1 stores -5, the loop -4; that slot reads as CMD00.
   EXPECT_TRUE(Logged("CMD-5=6 Decrement the CurrentCmd by 5")) << ::testing::PrintToString(Log());
   EXPECT_TRUE(Logged("No More commands "));
@@ -150,14 +149,14 @@ TEST_P(InterpreterScenario, DecrementBelowZeroEndsTheSection) {
 }
 
 TEST_P(InterpreterScenario, MovesWithoutACountChangeNothing) {
-  RunScript(Script({}, {"7", "6", "5"}));
+  RunScript(DataScript({}, {"7", "6", "5"}));
   EXPECT_TRUE(Logged("CMD0=7 ERROR cannot increment the CurrentCmd by 0"));
   EXPECT_TRUE(Logged("CMD1=6 ERROR cannot decrement the CurrentCmd by 0"));
   EXPECT_NE(WorkingCopy().find("RunCount=1\r\n"), std::string::npos);
 }
 
 TEST_P(InterpreterScenario, ResetRemovesTheRunStateSoTheNextStartBeginsAgain) {
-  RunScript(Script({"ForceCleanStart=0"}, {"5", "8", "5"}));
+  RunScript(DataScript({"ForceCleanStart=0"}, {"5", "8", "5"}));
   std::string copy = WorkingCopy();
   EXPECT_EQ(copy.find("[Commands]"), std::string::npos) << copy;
   EXPECT_EQ(copy.find("[State]"), std::string::npos) << copy;
@@ -168,7 +167,7 @@ TEST_P(InterpreterScenario, ResetRemovesTheRunStateSoTheNextStartBeginsAgain) {
 }
 
 TEST_P(InterpreterScenario, UnknownNumbersAreReportedAndSkipped) {
-  RunScript(Script({}, {"99,a,b", "-1", "5 ; counted"}));
+  RunScript(DataScript({}, {"99,a,b", "-1", "5 ; counted"}));
   EXPECT_TRUE(Logged("CMD0> (not defined): 99,a,b ")) << ::testing::PrintToString(Log());
   EXPECT_TRUE(Logged("NOTICE:  CMD >99< not defined"));
   EXPECT_TRUE(Logged("NOTICE:  CMD >-1< not defined"));
@@ -200,7 +199,7 @@ TEST_P(InterpreterScenario, MissingCommandsListStopsBeforeAnyCommand) {
 // its section, and its CMD00, whose switch is declined for the same reason,
 // ends the run instead of finding itself in the same slot for ever.
 TEST_P(InterpreterScenario, DeclinedSwitchEndsTheRun) {
-  RunScript(Script({"ForceCleanStart=0"}, {"5"}));
+  RunScript(DataScript({"ForceCleanStart=0"}, {"5"}));
   machine_->WriteFile(WorkingCopyPath(),
                       IniText({"[DATA]", "Logging=1", "LogFile=" + kLog, "[A]", "5", "[B]", "5",
                                "[Commands]", "Cmd1=5", "CurrentCmd=1", "[State]",
@@ -214,7 +213,7 @@ TEST_P(InterpreterScenario, DeclinedSwitchEndsTheRun) {
 }
 
 TEST_P(InterpreterScenario, PendingSwitchAtStartRunsTheNewSectionAtTheStoredIndex) {
-  RunScript(Script({"ForceCleanStart=0"}, {"5"}));
+  RunScript(DataScript({"ForceCleanStart=0"}, {"5"}));
   machine_->WriteFile(WorkingCopyPath(),
                       IniText({"[DATA]", "Logging=1", "LogFile=" + kLog, "[A]", "5", "10",
                                "[B]", "7", "[Commands]", "Cmd0=5", "Cmd1=10", "CurrentCmd=2",
@@ -239,7 +238,7 @@ INSTANTIATE_TEST_SUITE_P(Builds, InterpreterScenario,
 class PrivilegeScenario : public InterpreterScenario {};
 
 TEST_P(PrivilegeScenario, ThreeAdjustmentsBeforeTheFirstCommandOnTheNtFamilyOnly) {
-  RunScript(Script({}, {"10"}));
+  RunScript(DataScript({}, {"10"}));
   const std::vector<std::string> log = Log();
   std::vector<std::string> adjustments;
   for (const std::string& line : log) {
@@ -268,7 +267,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(InterpreterScenarioHost, RestartIsAskedOfTheMachineUnlessSuppressed) {
   auto machine = MakeScenario(Build::kHost, Os::kNt4);
   if (!machine->SkipReason().empty()) GTEST_SKIP() << machine->SkipReason();
-  machine->WriteFile(kScript, IniText(Script({}, {"20"})));
+  machine->WriteFile(kScript, IniText(DataScript({}, {"20"})));
   ASSERT_EQ(machine->Run(kScript), 0);
   EXPECT_NE(machine->Events().find("{\"event\":\"restart\",\"flags\":2}"), std::string::npos);
   EXPECT_NE(machine->ReadFile(kLog).find("DONE  Shutting down system."), std::string::npos);

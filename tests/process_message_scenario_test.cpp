@@ -9,25 +9,17 @@
 #include <iostream>
 #include <string>
 
+#include "kit_scenario.h"
 #include "scenario.h"
 
 namespace velsetup::testing {
 namespace {
 
-const std::string kScript = "C:\\KIT\\SETUP.INI";
-const std::string kLog = "C:\\KIT\\install.log";
 const std::string kMarker = "C:\\KIT\\tools\\marker.exe";
-
-std::vector<std::string> Script(const std::vector<std::string>& commands,
-                                const std::vector<std::string>& sections) {
-  return LoggedScript(kLog, commands, sections);
-}
 
 // The log from the first command on, Wine's texts put as Windows has them.
 std::vector<std::string> CommandLog(const Scenario& machine) {
-  const std::vector<std::string> lines = LogFromFirstCommand(machine, kLog);
-  const auto first = lines.begin();
-  std::vector<std::string> log(first, lines.end());
+  std::vector<std::string> log = LogFromFirstCommand(machine, kLog);
   for (std::string& line : log) {
     const std::string wine = "File not found.";
     const size_t at = line.find(wine);

@@ -8,24 +8,16 @@
 #include <map>
 #include <string>
 
+#include "kit_scenario.h"
 #include "scenario.h"
 
 namespace velsetup::testing {
 namespace {
 
-const std::string kScript = "C:\\KIT\\SETUP.INI";
-const std::string kLog = "C:\\KIT\\install.log";
 const std::string kTest = "Software\\VelsetupTest";
 
-std::vector<std::string> Script(const std::vector<std::string>& commands,
-                                const std::vector<std::string>& sections) {
-  return LoggedScript(kLog, commands, sections);
-}
-
 std::vector<std::string> CommandLog(const Scenario& machine) {
-  const std::vector<std::string> lines = LogFromFirstCommand(machine, kLog);
-  const auto first = lines.begin();
-  return std::vector<std::string>(first, lines.end());
+  return LogFromFirstCommand(machine, kLog);
 }
 
 std::vector<std::string> SingleValue(const std::string& name, const std::string& hive,

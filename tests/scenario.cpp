@@ -17,6 +17,7 @@
 #include <sstream>
 
 #include "platform/host/files/dos_attributes.h"
+#include "platform/host/files/windows_path.h"
 #include "platform/host/machine/host_platform.h"
 #include "wine_support.h"
 
@@ -59,16 +60,6 @@ std::string QuotedWords(const std::string& command_line) {
   return arguments;
 }
 
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (Fold(a[i]) != Fold(b[i])) return false;
-  }
-  return true;
-}
-
 // The components of "C:\a\b" ("a", "b"); the drive is always C:.
 std::vector<std::string> Components(const std::string& windows_path) {
   std::vector<std::string> parts;
@@ -95,7 +86,7 @@ std::string HostPathUnder(const std::string& drive_root, const std::string& wind
     std::string chosen = part;
     if (DIR* directory = ::opendir(path.c_str())) {
       while (dirent* entry = ::readdir(directory)) {
-        if (SameName(entry->d_name, part)) {
+        if (host::EqualsCaseBlind(entry->d_name, part)) {
           chosen = entry->d_name;
           break;
         }

@@ -143,37 +143,42 @@ std::vector<Target> ScriptModel::TargetsOf(const CommandLine& command) const {
 
 // --- what the running commands set
 
-std::vector<ValueWrite> ScriptModel::ValueWrites(const CommandLine& command) const {
-  std::vector<ValueWrite> writes;
-  if (command.Inline()) {
-    writes.push_back({command.line, command.Field(1), command.Field(2), command.Field(3)});
-    return writes;
-  }
-  const ScriptSection* data = script_.Find(command.Field(0));
+namespace {
+
+// The writes of a command: its inline one, or one a line of its data section
+// that `read` takes (the tool passes over the others).
+template <typename Write, typename Parts, typename Make>
+std::vector<Write> WritesOf(const ScriptText& script, const CommandLine& command,
+                            const Write& inline_write,
+                            LineVerdict (*read)(std::string_view, Parts*), const Make& make) {
+  if (command.Inline()) return {inline_write};
+  std::vector<Write> writes;
+  const ScriptSection* data = script.Find(command.Field(0));
   if (data == nullptr) return writes;
   for (const SectionLine& line : data->lines) {
-    ValueLine parts;
-    if (ReadValueLine(line.text, &parts) != LineVerdict::kTaken) continue;
-    writes.push_back(
-        {line.line, TrimBlanks(parts.section), TrimBlanks(parts.key), TrimBlanks(parts.value)});
+    Parts parts;
+    if (read(line.text, &parts) != LineVerdict::kTaken) continue;
+    writes.push_back(make(line.line, parts));
   }
   return writes;
 }
 
+}  // namespace
+
+std::vector<ValueWrite> ScriptModel::ValueWrites(const CommandLine& command) const {
+  return WritesOf(script_, command,
+                  ValueWrite{command.line, command.Field(1), command.Field(2), command.Field(3)},
+                  ReadValueLine, [](int line, const ValueLine& parts) {
+                    return ValueWrite{line, TrimBlanks(parts.section), TrimBlanks(parts.key),
+                                      TrimBlanks(parts.value)};
+                  });
+}
+
 std::vector<VariableWrite> ScriptModel::VariableWrites(const CommandLine& command) const {
-  std::vector<VariableWrite> writes;
-  if (command.Inline()) {
-    writes.push_back({command.line, command.Field(1), false});
-    return writes;
-  }
-  const ScriptSection* data = script_.Find(command.Field(0));
-  if (data == nullptr) return writes;
-  for (const SectionLine& line : data->lines) {
-    NameValueLine parts;
-    if (ReadNameValueLine(line.text, &parts) != LineVerdict::kTaken) continue;
-    writes.push_back({line.line, TrimBlanks(parts.name), true});
-  }
-  return writes;
+  return WritesOf(script_, command, VariableWrite{command.line, command.Field(1), false},
+                  ReadNameValueLine, [](int line, const NameValueLine& parts) {
+                    return VariableWrite{line, TrimBlanks(parts.name), true};
+                  });
 }
 
 std::string ScriptModel::DataSectionOf(const CommandLine& command) const {

@@ -88,4 +88,14 @@ void RemoveDriverFile(const DriverFile& file, const std::string& installed_path)
   LogAtLevel(2, Format(file.delete_message, installed_path.c_str(), code, text.c_str()));
 }
 
+uint32_t InstalledCmosDriver::LoadDriver() { return InstallDriverFile(file_, &installed_path_); }
+
+void InstalledCmosDriver::DeleteDriver() {
+  if (installed_path_.empty() &&
+      !InstalledPath(file_.installed_name, file_.system_dir_message, &installed_path_)) {
+    return;
+  }
+  RemoveDriverFile(file_, installed_path_);
+}
+
 }  // namespace velsetup::cmos

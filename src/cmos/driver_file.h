@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "cmos/cmos_driver.h"
+#include "platform/device_api.h"
+
 namespace velsetup::cmos {
 
 // What differs between the two drivers' files and their log lines.
@@ -27,6 +30,23 @@ bool InstalledPath(const char* name, const char* system_dir_message, std::string
 uint32_t InstallDriverFile(const DriverFile& file, std::string* installed_path);
 // Deletes the installed file, read-only or not.
 void RemoveDriverFile(const DriverFile& file, const std::string& installed_path);
+
+// What both driver tables do alike: put their file in place at the start of
+// a run and take it away at the end, and hold the device they talk to.
+class InstalledCmosDriver : public CmosDriver {
+ public:
+  uint32_t LoadDriver() override;
+  void DeleteDriver() override;
+
+ protected:
+  explicit InstalledCmosDriver(const DriverFile& file) : file_(file) {}
+
+  DeviceHandle device_ = kInvalidDevice;
+
+ private:
+  const DriverFile& file_;
+  std::string installed_path_;
+};
 
 // "Error=%d, %s" with the last error's code and system text.
 std::string LastErrorPart();

@@ -31,15 +31,7 @@ const DriverFile kFile = {
 
 }  // namespace
 
-uint32_t NtCmosDriver::LoadDriver() { return InstallDriverFile(kFile, &installed_path_); }
-
-void NtCmosDriver::DeleteDriver() {
-  if (installed_path_.empty() && !InstalledPath(kFile.installed_name, kFile.system_dir_message,
-                                                &installed_path_)) {
-    return;
-  }
-  RemoveDriverFile(kFile, installed_path_);
-}
+NtCmosDriver::NtCmosDriver() : InstalledCmosDriver(kFile) {}
 
 uint32_t NtCmosDriver::OpenVDD() {
   if (device_ != kInvalidDevice) return 0;

@@ -2,16 +2,16 @@
 // kernel service of the same name.
 #pragma once
 
-#include "cmos/cmos_driver.h"
+#include "cmos/driver_file.h"
 #include "cmos/nt_service.h"
 #include "platform/device_api.h"
 
 namespace velsetup::cmos {
 
-class NtCmosDriver : public CmosDriver {
+class NtCmosDriver : public InstalledCmosDriver {
  public:
-  uint32_t LoadDriver() override;
-  void DeleteDriver() override;
+  NtCmosDriver();
+
   uint32_t OpenVDD() override;
   void CloseVDD() override;
   uint32_t ReadCMOS(uint32_t index, uint8_t* value) override;
@@ -26,9 +26,7 @@ class NtCmosDriver : public CmosDriver {
   bool Request(uint32_t code, const void* in, uint32_t in_size, void* out, uint32_t out_size,
                uint32_t* returned = nullptr);
 
-  DeviceHandle device_ = kInvalidDevice;
-  std::string installed_path_;  // where LoadDriver put the file
-  std::string driver_path_;     // what the service is created with
+  std::string driver_path_;  // what the service is created with
   NtService service_;
 };
 

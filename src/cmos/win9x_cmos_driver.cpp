@@ -31,15 +31,7 @@ bool Refused(const Block9x& out) { return (out.flags() & kCarryFlag) != 0 && out
 
 }  // namespace
 
-uint32_t Win9xCmosDriver::LoadDriver() { return InstallDriverFile(kFile, &installed_path_); }
-
-void Win9xCmosDriver::DeleteDriver() {
-  if (installed_path_.empty() && !InstalledPath(kFile.installed_name, kFile.system_dir_message,
-                                                &installed_path_)) {
-    return;
-  }
-  RemoveDriverFile(kFile, installed_path_);
-}
+Win9xCmosDriver::Win9xCmosDriver() : InstalledCmosDriver(kFile) {}
 
 uint32_t Win9xCmosDriver::OpenVDD() {
   if (device_ != kInvalidDevice) return 0;

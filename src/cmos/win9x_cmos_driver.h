@@ -1,16 +1,16 @@
 // The CMOS driver table over the Windows 9x driver, device "\\.\HWAINT15.VXD".
 #pragma once
 
-#include "cmos/cmos_driver.h"
+#include "cmos/driver_file.h"
 #include "cmos/register_block.h"
 #include "platform/device_api.h"
 
 namespace velsetup::cmos {
 
-class Win9xCmosDriver : public CmosDriver {
+class Win9xCmosDriver : public InstalledCmosDriver {
  public:
-  uint32_t LoadDriver() override;
-  void DeleteDriver() override;
+  Win9xCmosDriver();
+
   uint32_t OpenVDD() override;
   void CloseVDD() override;
   // A failed device call counts as a failed read or write, as a refusal of
@@ -26,9 +26,6 @@ class Win9xCmosDriver : public CmosDriver {
  private:
   // One BIOS call through control code 1; false when the device call failed.
   bool Call(const Block9x& in, Block9x* out);
-
-  DeviceHandle device_ = kInvalidDevice;
-  std::string installed_path_;
 };
 
 }  // namespace velsetup::cmos

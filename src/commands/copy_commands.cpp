@@ -182,14 +182,8 @@ uint32_t Cmd31_RenameFile() {
 
 void SBCopyFile(const std::string& source, const std::string& destination) {
   FindData entry;
-  FindHandle search = Files().FindFirstFileA(source.c_str(), &entry);
-  if (search == kInvalidFind) {
-    const ErrorReport error = LastError();
-    WriteLog(Format(" FindFirstFile(%s) %u-%s", source.c_str(),
-                    static_cast<unsigned>(error.code), error.text.c_str()),
-             Format("SBCopyFile() - Invalid File Handle - %s", source.c_str()));
-    return;
-  }
+  FindHandle search = FindFirstLogged(source, &entry, "SBCopyFile()");
+  if (search == kInvalidFind) return;
   Files().FindClose(search);
 
   const std::string pattern = source + (EndsWithBackslash(source) ? "*.*" : "\\*.*");

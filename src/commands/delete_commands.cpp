@@ -83,14 +83,8 @@ void CmdRmdir(const std::string& path) {
 void RemoveDir(const std::string& path) {
   const std::string pattern = path + (EndsWithBackslash(path) ? "*.*" : "\\*.*");
   FindData entry;
-  const FindHandle search = Files().FindFirstFileA(pattern.c_str(), &entry);
-  if (search == kInvalidFind) {
-    const ErrorReport error = LastError();
-    WriteLog(Format(" FindFirstFile(%s) %u-%s", pattern.c_str(),
-                    static_cast<unsigned>(error.code), error.text.c_str()),
-             Format("RemoveDir() - Invalid File Handle - %s", pattern.c_str()));
-    return;
-  }
+  const FindHandle search = FindFirstLogged(pattern, &entry, "RemoveDir()");
+  if (search == kInvalidFind) return;
   do {
     if (entry.file_name == "." || entry.file_name == "..") continue;
     const std::string entry_path = JoinPath(path, entry.file_name);

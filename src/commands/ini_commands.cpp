@@ -92,6 +92,24 @@ bool ReplaceScript(const std::string& temp) {
   return false;
 }
 
+// Logs why a data line of CMD26 or CMD27 is passed over; true when it is
+// taken. `first_field` is what the line held before its second comma.
+bool Taken(LineVerdict verdict, std::string_view line, const std::string& first_field) {
+  switch (verdict) {
+    case LineVerdict::kTaken: return true;
+    case LineVerdict::kNoComma: WriteLog(kWarning, Concat("Missing comma >", line, "<")); return false;
+    case LineVerdict::kNoSecondComma:
+      WriteLog(kWarning, Concat("Missing comma >", first_field, "<"));
+      return false;
+    case LineVerdict::kNoSection: WriteLog(kWarning, "Invalid Parameters : no section ><"); return false;
+    case LineVerdict::kNoKey:
+      WriteLog(kWarning, Concat("Invalid Parameters : no Key >", first_field, "<"));
+      return false;
+    case LineVerdict::kNoName: WriteLog(kWarning, "Invalid Parameters : no Key ><"); return false;
+    default: return false;
+  }
+}
+
 }  // namespace
 
 uint32_t Cmd26_SetValue() {
@@ -106,18 +124,7 @@ uint32_t Cmd26_SetValue() {
     if (!block) return kMissing;
     for (std::string_view line : BlockLines(*block)) {
       ValueLine parts;
-      switch (ReadValueLine(line, &parts)) {
-        case LineVerdict::kTaken: break;
-        case LineVerdict::kNoComma: WriteLog(kWarning, Concat("Missing comma >", line, "<")); continue;
-        case LineVerdict::kNoSecondComma:
-          WriteLog(kWarning, Concat("Missing comma >", parts.section, "<"));
-          continue;
-        case LineVerdict::kNoSection: WriteLog(kWarning, "Invalid Parameters : no section ><"); continue;
-        case LineVerdict::kNoKey:
-          WriteLog(kWarning, Concat("Invalid Parameters : no Key >", parts.section, "<"));
-          continue;
-        default: continue;
-      }
+      if (!Taken(ReadValueLine(line, &parts), line, parts.section)) continue;
       std::string& section = parts.section;
       std::string& key = parts.key;
       std::string& value = parts.value;
@@ -143,12 +150,7 @@ uint32_t Cmd27_SetVariable() {
     if (!block) return kMissing;
     for (std::string_view line : BlockLines(*block)) {
       NameValueLine parts;
-      switch (ReadNameValueLine(line, &parts)) {
-        case LineVerdict::kTaken: break;
-        case LineVerdict::kNoComma: WriteLog(kWarning, Concat("Missing comma >", line, "<")); continue;
-        case LineVerdict::kNoName: WriteLog(kWarning, "Invalid Parameters : no Key ><"); continue;
-        default: continue;
-      }
+      if (!Taken(ReadNameValueLine(line, &parts), line, parts.name)) continue;
       std::string& name = parts.name;
       std::string& value = parts.value;
       if (!CleanFields({&name, &value})) continue;

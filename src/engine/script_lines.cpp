@@ -39,14 +39,16 @@ LineVerdict ReadPathPair(std::string_view line, PathPair* pair) {
 }
 
 LineVerdict ReadValueLine(std::string_view line, ValueLine* parts) {
-  if (IsCommentLine(line)) return LineVerdict::kComment;
-  const size_t first = line.find(',');
-  if (first == std::string_view::npos) return LineVerdict::kNoComma;
-  parts->section = std::string(line.substr(0, first));
-  const size_t second = line.find(',', first + 1);
-  if (second == std::string_view::npos) return LineVerdict::kNoSecondComma;
-  parts->key = std::string(line.substr(first + 1, second - first - 1));
-  parts->value = std::string(line.substr(second + 1));
+  // The section stands where a name/value line has its name, the key and
+  // value in what such a line calls its value.
+  NameValueLine head;
+  const LineVerdict verdict = ReadNameValueLine(line, &head);
+  if (verdict == LineVerdict::kComment || verdict == LineVerdict::kNoComma) return verdict;
+  parts->section = std::move(head.name);
+  const size_t comma = head.value.find(',');
+  if (comma == std::string::npos) return LineVerdict::kNoSecondComma;
+  parts->key = head.value.substr(0, comma);
+  parts->value = head.value.substr(comma + 1);
   if (parts->section.empty()) return LineVerdict::kNoSection;
   if (parts->key.empty()) return LineVerdict::kNoKey;
   return LineVerdict::kTaken;

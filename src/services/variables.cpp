@@ -17,14 +17,17 @@ namespace {
 constexpr size_t kTokenLength = 6;
 constexpr const char* kNotFoundPrefix = "GetVariable( ) variable not found for ";
 
-// A directory query into the 260-byte buffer the tool has always used;
-// nothing when the call fails or the directory does not fit.
-template <typename Query>
-std::optional<std::string> DirectoryFrom(Query query) {
+// A directory query into the 260-byte buffer the tool has always used, with
+// `below` (when given) appended; nothing when the call fails or the
+// directory does not fit.
+std::optional<std::string> DirectoryFrom(uint32_t (SystemApi::*query)(char*, uint32_t),
+                                         const char* below) {
   char buffer[kVariableWorkCapacity] = {};
-  const uint32_t length = query(buffer, static_cast<uint32_t>(sizeof buffer));
+  const uint32_t length = (System().*query)(buffer, static_cast<uint32_t>(sizeof buffer));
   if (length == 0 || length >= sizeof buffer) return std::nullopt;
-  return std::string(buffer, length);
+  std::string directory(buffer, length);
+  if (below != nullptr) directory += below;
+  return directory;
 }
 
 // The temporary file name of ~%C000 under the temporary directory, logged
@@ -51,21 +54,12 @@ std::optional<std::string> BuiltInValue(int number, std::string_view expanding) 
     case 1:
       return Run().module_dir;
     case 101:
-    case 102: {
-      auto directory = DirectoryFrom([](char* b, uint32_t s) {
-        return System().GetWindowsDirectoryA(b, s);
-      });
-      if (directory && number == 102) *directory += "\\inf";
-      return directory;
-    }
+    case 102:
+      return DirectoryFrom(&SystemApi::GetWindowsDirectoryA, number == 102 ? "\\inf" : nullptr);
     case 103:
-    case 104: {
-      auto directory = DirectoryFrom([](char* b, uint32_t s) {
-        return System().GetSystemDirectoryA(b, s);
-      });
-      if (directory && number == 104) *directory += "\\Drivers";
-      return directory;
-    }
+    case 104:
+      return DirectoryFrom(&SystemApi::GetSystemDirectoryA,
+                           number == 104 ? "\\Drivers" : nullptr);
     case 105:
       if (const char* code = LanguageCodeOf(System().GetUserDefaultLangID())) return code;
       return std::nullopt;

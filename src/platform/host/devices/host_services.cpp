@@ -161,12 +161,19 @@ ServiceHandle HostServices::OpenServiceA(ServiceHandle manager, const char* name
   return NewHandle(handle);
 }
 
+uint32_t HostServices::Service(ServiceHandle service, bool answer_missing, const Handle** handle,
+                               ServiceRecord* record) {
+  if (!nt_family_) return win32_error::kCallNotImplemented;
+  *handle = ServiceOf(service);
+  if (*handle == nullptr) return win32_error::kInvalidHandle;
+  if (answer_missing) return win32_error::kNoAccess;
+  return registry_.Find((*handle)->service, record);
+}
+
 bool HostServices::StartServiceA(ServiceHandle service) {
-  if (!nt_family_) return Fail(win32_error::kCallNotImplemented);
-  const Handle* handle = ServiceOf(service);
-  if (handle == nullptr) return Fail(win32_error::kInvalidHandle);
+  const Handle* handle = nullptr;
   ServiceRecord record;
-  if (const uint32_t code = registry_.Find(handle->service, &record)) return Fail(code);
+  if (const uint32_t code = Service(service, false, &handle, &record)) return Fail(code);
   if (record.marked_for_delete) return Fail(service_error::kMarkedForDelete);
   if (running_.Contains(handle->service)) return Fail(service_error::kAlreadyRunning);
   if (record.start == kDisabled) return Fail(kServiceDisabled);
@@ -180,23 +187,20 @@ bool HostServices::StartServiceA(ServiceHandle service) {
 }
 
 bool HostServices::QueryServiceStatus(ServiceHandle service, uint32_t* current_state) {
-  if (!nt_family_) return Fail(win32_error::kCallNotImplemented);
-  const Handle* handle = ServiceOf(service);
-  if (handle == nullptr) return Fail(win32_error::kInvalidHandle);
-  if (current_state == nullptr) return Fail(win32_error::kNoAccess);
+  const Handle* handle = nullptr;
   ServiceRecord record;
-  if (const uint32_t code = registry_.Find(handle->service, &record)) return Fail(code);
+  if (const uint32_t code = Service(service, current_state == nullptr, &handle, &record)) {
+    return Fail(code);
+  }
   *current_state = running_.Contains(handle->service) ? service::kRunning : service::kStopped;
   return true;
 }
 
 bool HostServices::ControlService(ServiceHandle service, uint32_t control,
                                   uint32_t* current_state) {
-  if (!nt_family_) return Fail(win32_error::kCallNotImplemented);
-  const Handle* handle = ServiceOf(service);
-  if (handle == nullptr) return Fail(win32_error::kInvalidHandle);
+  const Handle* handle = nullptr;
   ServiceRecord record;
-  if (const uint32_t code = registry_.Find(handle->service, &record)) return Fail(code);
+  if (const uint32_t code = Service(service, false, &handle, &record)) return Fail(code);
   const bool running = running_.Contains(handle->service);
   if (current_state != nullptr) *current_state = running ? service::kRunning : service::kStopped;
   if (control != service::kControlStop) return Fail(kInvalidServiceControl);
@@ -207,11 +211,9 @@ bool HostServices::ControlService(ServiceHandle service, uint32_t control,
 }
 
 bool HostServices::DeleteService(ServiceHandle service) {
-  if (!nt_family_) return Fail(win32_error::kCallNotImplemented);
-  const Handle* handle = ServiceOf(service);
-  if (handle == nullptr) return Fail(win32_error::kInvalidHandle);
+  const Handle* handle = nullptr;
   ServiceRecord record;
-  if (const uint32_t code = registry_.Find(handle->service, &record)) return Fail(code);
+  if (const uint32_t code = Service(service, false, &handle, &record)) return Fail(code);
   if (record.marked_for_delete) return Fail(service_error::kMarkedForDelete);
   if (const uint32_t code = registry_.MarkForDelete(handle->service)) return Fail(code);
   return true;

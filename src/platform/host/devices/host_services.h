@@ -73,6 +73,11 @@ class HostServices : public ServiceApi {
   bool IsManager(ServiceHandle handle) const;
   // The service a handle stands for, or null when it is no service handle.
   const Handle* ServiceOf(ServiceHandle handle) const;
+  // The open service behind `service` and its record, checked in the order
+  // every service call checks them (a call whose answer has nowhere to go
+  // is refused once the handle is known good); 0 or the error to fail with.
+  uint32_t Service(ServiceHandle service, bool answer_missing, const Handle** handle,
+                   ServiceRecord* record);
   ServiceHandle NewHandle(Handle handle);
   // Finds a service, deleting it first when it is marked, stopped and has
   // no handle left (a run that ended without closing its handles).

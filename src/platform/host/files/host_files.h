@@ -32,7 +32,7 @@ class HostFiles : public FileApi {
   bool MoveFileA(const char* existing, const char* new_name) override;
   bool MoveFileExA(const char* existing, const char* new_name, uint32_t flags) override;
   bool CreateDirectoryA(const char* path) override;
-  // Refuses a read-only directory (5), as the NT family does.
+  // Refuses a read-only directory (5), as Windows of both families does.
   bool RemoveDirectoryA(const char* path) override;
   // The entries are those of the moment of the call, in the case-blind order
   // of their names as NTFS lists them, "." and ".." first below a root.

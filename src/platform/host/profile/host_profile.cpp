@@ -1,6 +1,7 @@
 #include "platform/host/profile/host_profile.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace velsetup::host {
 
@@ -67,22 +68,33 @@ bool HostProfile::RefuseWrite(const std::string& host_path, bool writable) {
   return false;
 }
 
+uint32_t HostProfile::Read(const char* file, PathBlame blame,
+                           const std::function<uint32_t(const std::string&, uint32_t*)>& read) {
+  for (;;) {
+    std::string host_path;
+    bool remembered = false;
+    const uint32_t path_error = HostPathOf(file, &host_path, &remembered);
+    uint32_t error = kUntouched;
+    // A path that leads nowhere reads as a missing file: the default comes back.
+    const uint32_t result = read(path_error == 0 ? host_path : std::string(), &error);
+    if (remembered && error == win32_error::kFileNotFound) {
+      Forget(file);
+      continue;
+    }
+    const bool blame_path = path_error != 0 && (blame == PathBlame::kAnyError
+                                                    ? error != kUntouched
+                                                    : error == win32_error::kFileNotFound);
+    Report(blame_path ? path_error : error);
+    return result;
+  }
+}
+
 uint32_t HostProfile::GetPrivateProfileStringA(const char* section, const char* key,
                                                const char* default_value, char* buffer,
                                                uint32_t size, const char* file) {
-  std::string host_path;
-  bool remembered = false;
-  const uint32_t path_error = HostPathOf(file, &host_path, &remembered);
-  uint32_t error = kUntouched;
-  // A path that leads nowhere reads as a missing file: the default comes back.
-  const uint32_t length = store_.GetString(section, key, default_value, buffer, size,
-                                           path_error == 0 ? host_path : std::string(), &error);
-  if (remembered && error == win32_error::kFileNotFound) {
-    Forget(file);
-    return GetPrivateProfileStringA(section, key, default_value, buffer, size, file);
-  }
-  Report(path_error != 0 && error != kUntouched ? path_error : error);
-  return length;
+  return Read(file, PathBlame::kAnyError, [&](const std::string& host_path, uint32_t* error) {
+    return store_.GetString(section, key, default_value, buffer, size, host_path, error);
+  });
 }
 
 uint32_t HostProfile::GetPrivateProfileIntA(const char* section, const char* key,
@@ -91,77 +103,55 @@ uint32_t HostProfile::GetPrivateProfileIntA(const char* section, const char* key
   // family converts the list of names, or gives the default for a missing
   // file (as recorded by Wine's conformance tests of both families).
   if (!nt_family_ && (section == nullptr || key == nullptr)) return 0;
-  std::string host_path;
-  bool remembered = false;
-  const uint32_t path_error = HostPathOf(file, &host_path, &remembered);
-  uint32_t error = kUntouched;
-  const uint32_t value = store_.GetInt(section, key, default_value,
-                                       path_error == 0 ? host_path : std::string(), &error);
-  if (remembered && error == win32_error::kFileNotFound) {
-    Forget(file);
-    return GetPrivateProfileIntA(section, key, default_value, file);
-  }
-  Report(path_error != 0 && error != kUntouched ? path_error : error);
-  return value;
+  return Read(file, PathBlame::kAnyError, [&](const std::string& host_path, uint32_t* error) {
+    return store_.GetInt(section, key, default_value, host_path, error);
+  });
 }
 
 uint32_t HostProfile::GetPrivateProfileSectionA(const char* section, char* buffer, uint32_t size,
                                                 const char* file) {
-  std::string host_path;
-  bool remembered = false;
-  const uint32_t path_error = HostPathOf(file, &host_path, &remembered);
-  uint32_t error = kUntouched;
-  const uint32_t length = store_.GetSection(section, buffer, size,
-                                            path_error == 0 ? host_path : std::string(), &error);
-  if (remembered && error == win32_error::kFileNotFound) {
-    Forget(file);
-    return GetPrivateProfileSectionA(section, buffer, size, file);
+  return Read(file, PathBlame::kMissingFile, [&](const std::string& host_path, uint32_t* error) {
+    return store_.GetSection(section, buffer, size, host_path, error);
+  });
+}
+
+bool HostProfile::Write(const char* file, bool flush,
+                        const std::function<bool(const std::string&, uint32_t*)>& write) {
+  for (;;) {
+    std::string host_path;
+    bool remembered = false;
+    bool writable = true;
+    const uint32_t path_error = HostPathOf(file, &host_path, &remembered, &writable);
+    if (path_error != 0) {
+      files_.SetLastError(path_error);
+      return false;
+    }
+    if (!flush && RefuseWrite(host_path, writable)) return false;
+    uint32_t error = kUntouched;
+    const bool ok = write(host_path, &error);
+    if (remembered && !ok &&
+        (error == win32_error::kFileNotFound || error == win32_error::kPathNotFound)) {
+      Forget(file);
+      continue;
+    }
+    Report(error);
+    return ok;
   }
-  Report(path_error != 0 && error == win32_error::kFileNotFound ? path_error : error);
-  return length;
 }
 
 bool HostProfile::WritePrivateProfileStringA(const char* section, const char* key,
                                              const char* value, const char* file) {
-  std::string host_path;
-  bool remembered = false;
-  bool writable = true;
-  const uint32_t path_error = HostPathOf(file, &host_path, &remembered, &writable);
-  if (path_error != 0) {
-    files_.SetLastError(path_error);
-    return false;
-  }
   const bool flush = section == nullptr && key == nullptr && value == nullptr;
-  if (!flush && RefuseWrite(host_path, writable)) return false;
-  uint32_t error = kUntouched;
-  const bool ok = store_.WriteString(section, key, value, host_path, &error);
-  if (remembered && !ok && (error == win32_error::kFileNotFound || error == win32_error::kPathNotFound)) {
-    Forget(file);
-    return WritePrivateProfileStringA(section, key, value, file);
-  }
-  Report(error);
-  return ok;
+  return Write(file, flush, [&](const std::string& host_path, uint32_t* error) {
+    return store_.WriteString(section, key, value, host_path, error);
+  });
 }
 
 bool HostProfile::WritePrivateProfileSectionA(const char* section, const char* data,
                                               const char* file) {
-  std::string host_path;
-  bool remembered = false;
-  bool writable = true;
-  const uint32_t path_error = HostPathOf(file, &host_path, &remembered, &writable);
-  if (path_error != 0) {
-    files_.SetLastError(path_error);
-    return false;
-  }
-  if (RefuseWrite(host_path, writable)) return false;
-  uint32_t error = kUntouched;
-  const bool ok = store_.WriteSection(section, data, host_path, &error);
-  if (remembered && !ok && (error == win32_error::kFileNotFound || error == win32_error::kPathNotFound)) {
-    Forget(file);
-    return WritePrivateProfileSectionA(section, data, file);
-  }
-  Report(error);
-  return ok;
+  return Write(file, false, [&](const std::string& host_path, uint32_t* error) {
+    return store_.WriteSection(section, data, host_path, error);
+  });
 }
 
 }  // namespace velsetup::host

@@ -6,6 +6,7 @@
 #include "platform/host/profile/profile_store.h"
 #include "platform/platform.h"
 
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -43,6 +44,17 @@ class HostProfile : public ProfileApi {
                       bool* writable = nullptr);
   void Forget(const char* file);
   void Report(uint32_t error);
+  // Which errors of the store give way to the path's own error when the path
+  // led nowhere: any error the store set, or only a missing file.
+  enum class PathBlame { kAnyError, kMissingFile };
+  // One read through the store; a remembered path that finds no file is
+  // forgotten and the read done once more.
+  uint32_t Read(const char* file, PathBlame blame,
+                const std::function<uint32_t(const std::string&, uint32_t*)>& read);
+  // One write through the store, the same way; a flush is no change and is
+  // never refused for the file's sake.
+  bool Write(const char* file, bool flush,
+             const std::function<bool(const std::string&, uint32_t*)>& write);
   bool RefuseWrite(const std::string& host_path, bool writable);
 
   HostFileAccess& files_;

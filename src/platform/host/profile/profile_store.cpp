@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -15,7 +16,6 @@
 #include "platform/host/files/file_locks.h"
 #include "platform/host/posix/posix_io.h"
 #include "platform/host/profile/shrink_journal.h"
-#include "profile/profile_document.h"
 #include "platform/platform.h"
 #include "profile/profile_document.h"
 
@@ -309,6 +309,21 @@ struct ProfileStore::Impl {
     return file;
   }
 
+  // One change to a section of the file at `host_path`, loaded (or made) for
+  // the change and written back; a write that names no section finds no file.
+  bool Edit(const char* section, const std::string& host_path, uint32_t* error,
+            const std::function<ProfileEdit(ProfileDocument&)>& change) {
+    if (section == nullptr) {
+      SetError(error, win32_error::kFileNotFound);
+      return false;
+    }
+    bool create = false;
+    CachedFile* file = LoadForWrite(host_path, &create, error);
+    if (file == nullptr) return false;
+    const ProfileEdit edit = change(file->document);
+    return Commit(host_path, *file, edit, create, error);
+  }
+
   // Applies `edit` to the file on disk: only the bytes from its offset on are
   // written, so a run that moves one counter rewrites one line. A process
   // killed at any moment leaves the old file or the new one: a line of the
@@ -446,42 +461,21 @@ bool ProfileStore::WriteString(const char* section, const char* key, const char*
     // it is what the disk holds.
     return true;
   }
-  if (section == nullptr) {
-    SetError(error, win32_error::kFileNotFound);
-    return false;
-  }
-  bool create = false;
-  CachedFile* file = impl_->LoadForWrite(host_path, &create, error);
-  if (file == nullptr) return false;
-  ProfileEdit edit;
-  if (key == nullptr) {
-    edit = file->document.DeleteSection(section);
-  } else if (value == nullptr) {
-    edit = file->document.DeleteKey(section, key);
-  } else {
-    edit = file->document.SetValue(section, key, value);
-  }
-  return impl_->Commit(host_path, *file, edit, create, error);
+  return impl_->Edit(section, host_path, error, [&](ProfileDocument& document) {
+    if (key == nullptr) return document.DeleteSection(section);
+    if (value == nullptr) return document.DeleteKey(section, key);
+    return document.SetValue(section, key, value);
+  });
 }
 
 bool ProfileStore::WriteSection(const char* section, const char* data,
                                 const std::string& host_path, uint32_t* error) {
-  if (section == nullptr) {
-    SetError(error, win32_error::kFileNotFound);
-    return false;
-  }
-  bool create = false;
-  CachedFile* file = impl_->LoadForWrite(host_path, &create, error);
-  if (file == nullptr) return false;
-  ProfileEdit edit;
-  if (data == nullptr) {
-    edit = file->document.DeleteSection(section);
-  } else {
+  return impl_->Edit(section, host_path, error, [&](ProfileDocument& document) {
+    if (data == nullptr) return document.DeleteSection(section);
     std::vector<std::string> lines;
     for (const char* item = data; *item != '\0'; item += std::strlen(item) + 1) lines.emplace_back(item);
-    edit = file->document.ReplaceSection(section, lines);
-  }
-  return impl_->Commit(host_path, *file, edit, create, error);
+    return document.ReplaceSection(section, lines);
+  });
 }
 
 std::string ProfileStore::ReadString(const std::string& host_path, const std::string& section,

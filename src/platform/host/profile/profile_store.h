@@ -1,7 +1,10 @@
 // The private-profile engine of the simulated machine, on host paths.
 //
-// Each member behaves as the Win32 call of the same name does on Windows
-// (NT family), byte for byte in what it returns and what it writes; the
+// Each member behaves as the private-profile call it serves does on Windows
+// (NT family), byte for byte in what it returns and what it writes:
+// GetString as GetPrivateProfileStringA, GetInt as GetPrivateProfileIntA,
+// GetSection as GetPrivateProfileSectionA, WriteString and WriteSection as
+// WritePrivateProfileStringA and WritePrivateProfileSectionA. The
 // `HostProfile` facade maps Windows paths onto it. The machine's own
 // machine.ini is read through it too.
 #pragma once

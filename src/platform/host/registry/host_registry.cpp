@@ -204,18 +204,24 @@ RegistryKey HostRegistry::NewHandle(RegistryNode* node, uint32_t access) {
   return value;
 }
 
+uint32_t HostRegistry::Locate(RegistryKey key, const char* sub_key, uint32_t options,
+                              uint32_t access, Target* target, std::vector<std::string>* names,
+                              uint32_t* granted) {
+  uint32_t code = Resolve(key, target);
+  if (code != kSuccess) return code;
+  code = SplitPath(sub_key, names);
+  if (code != kSuccess) return code;
+  return GrantedAccess(options, access, granted);
+}
+
 int32_t HostRegistry::RegCreateKeyExA(RegistryKey key, const char* sub_key, uint32_t options,
                                       uint32_t access, RegistryKey* result) {
   if (result == nullptr || sub_key == nullptr) return Code(win32_error::kInvalidParameter);
   *result = registry_key::kNone;
   Target target;
-  uint32_t code = Resolve(key, &target);
-  if (code != kSuccess) return Code(code);
   std::vector<std::string> names;
-  code = SplitPath(sub_key, &names);
-  if (code != kSuccess) return Code(code);
   uint32_t granted = 0;
-  code = GrantedAccess(options, access, &granted);
+  uint32_t code = Locate(key, sub_key, options, access, &target, &names, &granted);
   if (code != kSuccess) return Code(code);
   const bool make_volatile = nt_family_ && (options & registry_option::kVolatile) != 0;
 
@@ -249,13 +255,9 @@ int32_t HostRegistry::RegOpenKeyExA(RegistryKey key, const char* sub_key, uint32
                                     uint32_t access, RegistryKey* result) {
   if (result == nullptr) return Code(win32_error::kInvalidParameter);
   Target target;
-  uint32_t code = Resolve(key, &target);
-  if (code != kSuccess) return Code(code);
   std::vector<std::string> names;
-  code = SplitPath(sub_key, &names);
-  if (code != kSuccess) return Code(code);
   uint32_t granted = 0;
-  code = GrantedAccess(options, access, &granted);
+  uint32_t code = Locate(key, sub_key, options, access, &target, &names, &granted);
   if (code != kSuccess) return Code(code);
   Hive hive;
   bool performance_data = false;
@@ -276,13 +278,17 @@ int32_t HostRegistry::RegOpenKeyExA(RegistryKey key, const char* sub_key, uint32
   return kSuccess;
 }
 
+uint32_t HostRegistry::ValueToChange(RegistryKey key, const char* value_name, Target* target) {
+  const uint32_t code = Resolve(key, target);
+  if (code != kSuccess) return code;
+  if (!Allowed(*target, registry_access::kSetValue)) return win32_error::kAccessDenied;
+  return CheckValueName(value_name);
+}
+
 int32_t HostRegistry::RegSetValueExA(RegistryKey key, const char* value_name, uint32_t type,
                                      const uint8_t* data, uint32_t size) {
   Target target;
-  uint32_t code = Resolve(key, &target);
-  if (code != kSuccess) return Code(code);
-  if (!Allowed(target, registry_access::kSetValue)) return Code(win32_error::kAccessDenied);
-  code = CheckValueName(value_name);
+  const uint32_t code = ValueToChange(key, value_name, &target);
   if (code != kSuccess) return Code(code);
   if (data == nullptr && size > 0) return nt_family_ ? kNoAccess : Code(win32_error::kInvalidParameter);
   if (data == nullptr && !nt_family_ && type == registry_type::kString) {
@@ -328,10 +334,7 @@ int32_t HostRegistry::RegQueryValueExA(RegistryKey key, const char* value_name, 
 
 int32_t HostRegistry::RegDeleteValueA(RegistryKey key, const char* value_name) {
   Target target;
-  uint32_t code = Resolve(key, &target);
-  if (code != kSuccess) return Code(code);
-  if (!Allowed(target, registry_access::kSetValue)) return Code(win32_error::kAccessDenied);
-  code = CheckValueName(value_name);
+  const uint32_t code = ValueToChange(key, value_name, &target);
   if (code != kSuccess) return Code(code);
   if (!target.node->RemoveValue(value_name == nullptr ? "" : value_name)) {
     return Code(win32_error::kFileNotFound);

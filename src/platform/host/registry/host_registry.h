@@ -108,7 +108,14 @@ class HostRegistry : public RegistryApi {
   uint32_t CheckValueName(const char* value_name) const;
   // The access an open with `options` is granted, or 5.
   uint32_t GrantedAccess(uint32_t options, uint32_t access, uint32_t* granted) const;
+  // What creating or opening `sub_key` below `key` starts from: the key, the
+  // sub key's names and the access granted; 0 or the first error met.
+  uint32_t Locate(RegistryKey key, const char* sub_key, uint32_t options, uint32_t access,
+                  Target* target, std::vector<std::string>* names, uint32_t* granted);
   bool Allowed(const Target& target, uint32_t right) const;
+  // The key whose value `value_name` is set or deleted, open for setting
+  // values, with the name checked; 0 or the first error met.
+  uint32_t ValueToChange(RegistryKey key, const char* value_name, Target* target);
   RegistryKey NewHandle(RegistryNode* node, uint32_t access);
 
   std::string os_name_;
