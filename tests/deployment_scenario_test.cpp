@@ -1,7 +1,8 @@
 // The README's deployment (examples/deploy.ini with its kit) from start to
 // finish: a first run that branches on the Windows version, copies the kit,
-// edits the registry, sets a value and restarts, and a run with -resume that
-// finishes and deletes its working copy. The whole log and the machine's
+// edits the registry, sets a value, leaves its own start in RunOnce and
+// restarts, and the run that value starts with -resume, which finishes and
+// deletes its working copy. The whole log and the machine's
 // final state are compared with the record in tests/golden/ for each
 // version (VELSETUP_RECORD=1 writes the records anew). The log names the
 // temporary, Windows and system directories by placeholders, so that Wine's
@@ -25,6 +26,19 @@ namespace fs = std::filesystem;
 const std::string kExamples = std::string(VELSETUP_SOURCE_DIR) + "/examples";
 const std::string kScript = "C:\\KIT\\deploy.ini";
 const std::string kLog = "C:\\KIT\\deploy.log";
+// What the script leaves in RunOnce for the start after its restart.
+const std::string kContinuation = "C:\\KIT\\velsetup.exe C:\\KIT\\deploy.ini -resume";
+
+// REG_SZ data as RegistryValues gives it: each byte in hex, with the zero.
+std::string HexOf(const std::string& text) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned char c : text + '\0') {
+    hex += kDigits[c >> 4];
+    hex += kDigits[c & 15];
+  }
+  return hex;
+}
 
 // The kit as a deployment engineer copies it onto the machine.
 void StageKit(Scenario& machine) {
@@ -122,13 +136,22 @@ void RunDeployment(Scenario& machine) {
   RemoveInstallation(machine);
   StageKit(machine);
   ASSERT_EQ(machine.Run(kScript), 0);
-  // The restart asked for at the end of the first run; nothing reboots.
+  const RegistryQuery run_once = {"HKLM", "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+                                  "VelmorTools"};
   if (machine.build() == Build::kHost) {
+    // The restart asked for at the end of the first run. Nothing boots the
+    // simulated machine, so the test starts what the script left in RunOnce.
     EXPECT_NE(machine.Events().find("{\"event\":\"restart\",\"flags\":2}"), std::string::npos)
         << machine.Events();
+    EXPECT_TRUE(machine.Exists(machine.TempDir() + "deploy.ini"));
+    EXPECT_EQ(machine.RegistryValues({run_once})[0], "1:" + HexOf(kContinuation))
+        << "the value the restart starts";
+    ASSERT_EQ(machine.Run(kContinuation.substr(kContinuation.find(' ') + 1)), 0);
+  } else {
+    // Wine restarts as Windows does: the restart itself ran the RunOnce
+    // value (and removed it) before the first start's processes ended.
+    EXPECT_NE(machine.RegistryValues({run_once})[0].rfind("1:", 0), 0u) << "RunOnce left behind";
   }
-  EXPECT_TRUE(machine.Exists(machine.TempDir() + "deploy.ini"));
-  ASSERT_EQ(machine.Run(kScript + " -resume"), 0);
 
   const std::string record = Record(machine);
   const std::string golden = GoldenPath(machine.os());
