@@ -435,6 +435,6 @@ Win32Platform::Win32Platform()
       platform_{&parts_->profile,  &parts_->files,     &parts_->system,  &parts_->ui,
                 &parts_->registry, &parts_->processes, &parts_->devices, &parts_->services} {}
 
-Win32Platform::~Win32Platform() { delete parts_; }
+Win32Platform::~Win32Platform() = default;
 
 }  // namespace velsetup::win32

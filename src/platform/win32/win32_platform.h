@@ -2,6 +2,8 @@
 // same name. Nothing here adds behaviour of its own.
 #pragma once
 
+#include <memory>
+
 #include "platform/platform.h"
 
 namespace velsetup::win32 {
@@ -12,14 +14,11 @@ class Win32Platform {
  public:
   Win32Platform();
   ~Win32Platform();
-  Win32Platform(const Win32Platform&) = delete;
-  Win32Platform& operator=(const Win32Platform&) = delete;
-
   Platform platform() const { return platform_; }
 
  private:
   struct Parts;
-  Parts* parts_;
+  std::unique_ptr<Parts> parts_;
   Platform platform_;
 };
 
