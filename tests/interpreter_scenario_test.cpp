@@ -122,7 +122,10 @@ TEST_P(InterpreterScenario, ResumeAfterTheRestartCommandRunsTheCommandsAfterIt) 
   const std::string copy = WorkingCopy();
   EXPECT_NE(copy.find("RunCount=2\r\n"), std::string::npos) << copy;
   EXPECT_NE(copy.find("CurrentCmd=4\r\n"), std::string::npos) << copy;
-  EXPECT_EQ(machine_->Events().find("\"restart\""), std::string::npos);
+  // Wine keeps no record of restarts; "DONE !" above says the same there.
+  if (machine_->HasEventLog()) {
+    EXPECT_EQ(machine_->Events().find("\"restart\""), std::string::npos);
+  }
 
   // A clean start counts from the beginning again.
   ASSERT_EQ(machine_->Run(kScript + " -noreboot"), 0);
@@ -183,7 +186,7 @@ TEST_P(InterpreterScenario, MissingCommandsListStopsBeforeAnyCommand) {
   EXPECT_TRUE(Logged("ERROR-=- section [CommandsList] is empty..cannot initialize"));
   EXPECT_TRUE(Logged("ERROR -  Cannot initialize commands section"));
   EXPECT_FALSE(Logged("DONE !"));
-  if (GetParam().build == Build::kHost) {
+  if (machine_->HasEventLog()) {
     const std::string events = machine_->Events();
     EXPECT_NE(events.find("\"text\":\"Cannot initialize commands section...check log file...\","
                           "\"style\":4112"),

@@ -133,10 +133,11 @@ TEST(MessageBoxScenario, SilentBoxesTakeTheirFirstButton) {
     // The last choice counts when the section ends.
     EXPECT_NE(std::find(log.begin(), log.end(), " in A4"), log.end());
     EXPECT_EQ(std::find(log.begin(), log.end(), " in A2"), log.end());
-    if (machine->build() == Build::kHost) {
+    if (machine->HasEventLog()) {
       EXPECT_EQ(machine->Events().find("messagebox"), std::string::npos);
     }
   }
+  machines.SkipUnlessBoth();
 }
 
 // Answered boxes (host build): the answer picks the field, the text is put
@@ -225,6 +226,7 @@ TEST(ScriptCommandsScenario, SleepLogAndUnsupportedCommands) {
     ASSERT_GE(log.size(), expected.size());
     EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + expected.size()), expected);
   }
+  machines.SkipUnlessBoth();
 }
 
 }  // namespace

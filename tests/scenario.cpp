@@ -216,6 +216,8 @@ class HostScenario : public DriveScenario {
         section.c_str(), key.c_str(), "", buffer, sizeof buffer, windows_path.c_str());
     return std::string(buffer, length);
   }
+  bool HasEventLog() const override { return true; }
+  bool HasMakersDrivers() const override { return true; }
   std::string Events() const override { return ReadHostFile(machine_ + "/events.jsonl"); }
   void SetAttributes(const std::string& windows_path, uint32_t attributes) override {
     host::DosAttributes().Store(HostPathOf(windows_path), attributes);
@@ -305,9 +307,13 @@ class WineScenario : public DriveScenario {
                  QuotedWords(command_line) + " </dev/null >/dev/null 2>&1; status=$?; " + env_ + kWineServer +
                  " -w; exit $status");
   }
-  std::string Events() const override { return ""; }
+  bool HasEventLog() const override { return false; }
+  bool HasMakersDrivers() const override { return false; }
+  std::string Events() const override {
+    return Unavailable("Events(): Wine keeps no record of boxes and restarts");
+  }
   std::string ProfileValue(const std::string&, const std::string&, const std::string&) override {
-    return "";
+    return Unavailable("ProfileValue(): the host build's profile calls read it");
   }
   void WriteMarkerProgram(const std::string& windows_path) override {
     WriteHostFile(HostPathOf(windows_path), ReadHostFile(marker_));
@@ -329,8 +335,12 @@ class WineScenario : public DriveScenario {
     }
     return results;
   }
-  void SetBios(const std::string&, uint16_t) override {}
-  void PlaceDriverFiles() override {}
+  void SetBios(const std::string&, uint16_t) override {
+    Unavailable("SetBios(): Wine has no maker's driver to read a BIOS with");
+  }
+  void PlaceDriverFiles() override {
+    Unavailable("PlaceDriverFiles(): the simulated drivers cannot run under Wine");
+  }
   void ClearRegistryKey(const std::string& root, const std::string& key) override {
     RunProbe("clear " + Quoted(root) + " " + Quoted(key));
   }
@@ -354,6 +364,11 @@ class WineScenario : public DriveScenario {
   static constexpr const char* kWineServer = wine::kServer;
 
   static std::string User() { return Env("USER", "root"); }
+  // A check that would otherwise pass against an empty answer fails instead.
+  static std::string Unavailable(const char* what) {
+    ADD_FAILURE() << "not under Wine: " << what;
+    return "";
+  }
   void RunProbe(const std::string& arguments) {
     const std::string probe = wine::WindowsBuildDir() + "/registry_probe.exe";
     Shell("cd / && " + env_ + kWine + " " + Quoted(probe) + " " + arguments + "; " + env_ +

@@ -54,13 +54,20 @@ class Scenario {
   // What the machine's registry holds for each query: "missing key",
   // "missing value", or the type and the bytes in hex ("4:0a000000").
   virtual std::vector<std::string> RegistryValues(const std::vector<RegistryQuery>& queries) = 0;
-  // The maker's signature and the system ID the machine's BIOS holds (host
-  // build; Wine has no maker's driver to read them with). An empty signature
-  // is a machine of another maker.
+  // What only the simulated machine has: a record of message boxes and
+  // restarts (events.jsonl), and the maker's CMOS drivers with a BIOS behind
+  // them. Wine has neither, so a check of them goes behind the question, and
+  // the Wine build fails the test that calls Events(), SetBios() or
+  // PlaceDriverFiles() without asking: no check passes against an empty
+  // answer.
+  virtual bool HasEventLog() const = 0;
+  virtual bool HasMakersDrivers() const = 0;
+
+  // The maker's signature and the system ID the machine's BIOS holds. An
+  // empty signature is a machine of another maker. Needs HasMakersDrivers().
   virtual void SetBios(const std::string& signature, uint16_t system_id) = 0;
-  // Puts the maker's two driver files beside the program, as a kit carries
-  // them (host build: the simulated drivers; under Wine they could not run,
-  // so the Windows build goes on without them).
+  // Puts the maker's two (simulated) driver files beside the program, as a
+  // kit carries them. Needs HasMakersDrivers().
   virtual void PlaceDriverFiles() = 0;
   // Removes a key with all its subkeys (machines that outlive a scenario).
   virtual void ClearRegistryKey(const std::string& root, const std::string& key) = 0;
@@ -78,8 +85,7 @@ class Scenario {
   virtual int Run(const std::string& command_line,
                   const std::vector<std::string>& answers = {}) = 0;
 
-  // The machine's events.jsonl (host build); empty on Wine, where message
-  // boxes and restarts leave no record.
+  // The machine's events.jsonl. Needs HasEventLog().
   virtual std::string Events() const = 0;
 
   // An environment variable for the runs that follow; an empty value drops
@@ -90,7 +96,7 @@ class Scenario {
   }
 
   // A value of an INI file on C: as a fresh start of the machine's profile
-  // calls reads it (host build; empty on Wine).
+  // calls reads it. Host build only: the Wine build fails the test that asks.
   virtual std::string ProfileValue(const std::string& windows_path, const std::string& section,
                                    const std::string& key) = 0;
 

@@ -53,12 +53,21 @@ std::vector<std::pair<std::string, PeImage>> Programs(std::string* skip) {
   return programs;
 }
 
-TEST(WindowsProgram, HeadersAreThoseWindows95AndNt4Load) {
+// Runs `check` on each built program, under its name; skips the test where
+// the Windows build is missing.
+template <typename Check>
+void ForEachProgram(Check check) {
   std::string skip;
   const auto programs = Programs(&skip);
   if (!skip.empty()) GTEST_SKIP() << skip;
   for (const auto& [name, image] : programs) {
     SCOPED_TRACE(name);
+    check(name, image);
+  }
+}
+
+TEST(WindowsProgram, HeadersAreThoseWindows95AndNt4Load) {
+  ForEachProgram([&](const std::string& name, const PeImage& image) {
     EXPECT_EQ(image.machine, 0x14c) << "not an i386 program";
     EXPECT_EQ(image.magic, 0x10b) << "not PE32";
     // The tool is a windows program; the checker is run from a command prompt.
@@ -66,7 +75,7 @@ TEST(WindowsProgram, HeadersAreThoseWindows95AndNt4Load) {
     // Windows 95, 98 and NT 4.0 refuse anything above 4.0.
     EXPECT_EQ(image.major_subsystem_version * 100 + image.minor_subsystem_version, 400);
     EXPECT_LE(image.major_os_version * 100 + image.minor_os_version, 400);
-  }
+  });
 }
 
 // One line of the allowlist: dll, function, exported on, works on, and why a
@@ -109,11 +118,7 @@ TEST(WindowsProgram, EveryImportIsOnTheAllowlistOfWindows95) {
   const std::map<std::string, Allowed> allowlist =
       ReadAllowlist(std::string(VELSETUP_SOURCE_DIR) + "/tests/windows_imports.txt");
   ASSERT_FALSE(allowlist.empty());
-  std::string skip;
-  const auto programs = Programs(&skip);
-  if (!skip.empty()) GTEST_SKIP() << skip;
-  for (const auto& [name, image] : programs) {
-    SCOPED_TRACE(name);
+  ForEachProgram([&](const std::string&, const PeImage& image) {
     EXPECT_GT(image.imports.size(), 20u);
     std::set<std::string> refused;
     for (const PeImport& import : image.imports) {
@@ -130,7 +135,7 @@ TEST(WindowsProgram, EveryImportIsOnTheAllowlistOfWindows95) {
     EXPECT_EQ(refused, std::set<std::string>{})
         << "imports that Windows 95 (or NT 4.0's msvcrt.dll) may lack; check each against "
            "what the systems export before listing it in tests/windows_imports.txt";
-  }
+  });
 }
 
 // cmov, fcmov and fcomi/fucomi came with the Pentium Pro; MMX and SSE
@@ -182,11 +187,7 @@ TEST(WindowsProgram, NoInstructionNewerThanThePentiumInTheTool) {
 // Explorer's Properties page shows these, and the banner of every install log
 // gives the same version.
 TEST(WindowsProgram, VersionResourceGivesTheLoggedVersion) {
-  std::string skip;
-  const auto programs = Programs(&skip);
-  if (!skip.empty()) GTEST_SKIP() << skip;
-  for (const auto& [name, image] : programs) {
-    SCOPED_TRACE(name);
+  ForEachProgram([&](const std::string& name, const PeImage& image) {
     auto wide = [](const std::string& text) {
       std::string out;
       for (char c : text) out += std::string{c, '\0'};
@@ -211,7 +212,7 @@ TEST(WindowsProgram, VersionResourceGivesTheLoggedVersion) {
     };
     EXPECT_EQ(u32(fixed + 8), (uint32_t{VELSETUP_VERSION_MAJOR} << 16) | VELSETUP_VERSION_MINOR);
     EXPECT_EQ(u32(fixed + 12), uint32_t{VELSETUP_VERSION_PATCH} << 16);
-  }
+  });
 }
 
 // What a deployment engineer unpacks: both programs, the read-me and the

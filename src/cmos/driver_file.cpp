@@ -1,5 +1,6 @@
 #include "cmos/driver_file.h"
 
+#include "cmos/checksum.h"
 #include "engine/install_log.h"
 #include "engine/run_state.h"
 #include "engine/text_format.h"
@@ -89,6 +90,11 @@ void RemoveDriverFile(const DriverFile& file, const std::string& installed_path)
 }
 
 uint32_t InstalledCmosDriver::LoadDriver() { return InstallDriverFile(file_, &installed_path_); }
+
+void InstalledCmosDriver::StoreChecksum(uint16_t sum) {
+  WriteCMOS(kChecksumHigh, static_cast<uint8_t>(sum >> 8));
+  WriteCMOS(kChecksumLow, static_cast<uint8_t>(sum));
+}
 
 void InstalledCmosDriver::DeleteDriver() {
   if (installed_path_.empty() &&

@@ -41,6 +41,9 @@ class InstalledCmosDriver : public CmosDriver {
  protected:
   explicit InstalledCmosDriver(const DriverFile& file) : file_(file) {}
 
+  // Writes `sum` into the two checksum bytes, high byte first.
+  void StoreChecksum(uint16_t sum);
+
   DeviceHandle device_ = kInvalidDevice;
 
  private:

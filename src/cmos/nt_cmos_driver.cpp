@@ -94,8 +94,7 @@ void NtCmosDriver::UpdateCMOSChecksum() {
   WriteLogText("VxD - SUCCESSFULLY read CMOS checksum range\n");
   const uint16_t sum = CmosChecksum(range);
   WriteLogText(Format("VxD - Checksum calculated = %04x\n", sum));
-  WriteCMOS(kChecksumHigh, static_cast<uint8_t>(sum >> 8));
-  WriteCMOS(kChecksumLow, static_cast<uint8_t>(sum));
+  StoreChecksum(sum);
 }
 
 uint32_t NtCmosDriver::SetLangCodeInCMOS(uint8_t code) {

@@ -86,8 +86,7 @@ void Win9xCmosDriver::UpdateCMOSChecksum() {
   uint8_t range[kChecksumCount] = {};
   for (uint32_t i = 0; i < kChecksumCount; ++i) ReadCMOS(kChecksumFirst + i, &range[i]);
   const uint16_t sum = CmosChecksum(range);
-  WriteCMOS(kChecksumHigh, static_cast<uint8_t>(sum >> 8));
-  WriteCMOS(kChecksumLow, static_cast<uint8_t>(sum));
+  StoreChecksum(sum);
 }
 
 uint32_t Win9xCmosDriver::SetLangCodeInCMOS(uint8_t code) {

@@ -34,13 +34,21 @@ void LogWriting(const std::string& section, const std::string& key, const std::s
   WriteLog("Writing: ", Format("[%s]:%s=%s", section.c_str(), key.c_str(), value.c_str()));
 }
 
-std::optional<std::string> DataSection() {
-  return ReadDataSection("Missing the Data section or an extra comma.");
+// Hands each line of the command's data section to `take`; false, after
+// logging, when there is no data section.
+template <typename Take>
+bool EachDataLine(Take take) {
+  const std::optional<std::string> block =
+      ReadDataSection("Missing the Data section or an extra comma.");
+  if (!block) return false;
+  for (std::string_view line : BlockLines(*block)) take(line);
+  return true;
 }
 
-// Cleaned data-line fields, each for a buffer of 512 characters. A field that
-// would not fit makes the line be skipped with a warning: a value cut short
-// would be written as if it were whole.
+// Cleaned data-line fields, each for a buffer of 512 characters, then with
+// their variables replaced. A field that would not fit makes the line be
+// skipped with a warning before any is replaced: a value cut short would be
+// written as if it were whole.
 bool CleanFields(std::initializer_list<std::string*> fields) {
   for (std::string* field : fields) {
     *field = TrimBlanks(std::string_view(*field));
@@ -51,6 +59,7 @@ bool CleanFields(std::initializer_list<std::string*> fields) {
       return false;
     }
   }
+  for (std::string* field : fields) GetVariable(field, capacity::kField);
   return true;
 }
 
@@ -120,20 +129,13 @@ uint32_t Cmd26_SetValue() {
     LogWriting(section, key, value);
     WriteScriptString(section.c_str(), key.c_str(), value.c_str());
   } else {
-    const std::optional<std::string> block = DataSection();
-    if (!block) return kMissing;
-    for (std::string_view line : BlockLines(*block)) {
+    const bool found = EachDataLine([](std::string_view line) {
       ValueLine parts;
-      if (!Taken(ReadValueLine(line, &parts), line, parts.section)) continue;
-      std::string& section = parts.section;
-      std::string& key = parts.key;
-      std::string& value = parts.value;
-      if (!CleanFields({&section, &key, &value})) continue;
-      GetVariable(&section, capacity::kField);
-      GetVariable(&key, capacity::kField);
-      GetVariable(&value, capacity::kField);
-      WriteScriptString(section.c_str(), key.c_str(), value.c_str());
-    }
+      if (!Taken(ReadValueLine(line, &parts), line, parts.section)) return;
+      if (!CleanFields({&parts.section, &parts.key, &parts.value})) return;
+      WriteScriptString(parts.section.c_str(), parts.key.c_str(), parts.value.c_str());
+    });
+    if (!found) return kMissing;
   }
   FlushScript();
   return 0;
@@ -146,18 +148,13 @@ uint32_t Cmd27_SetVariable() {
     LogWriting(script_key::kVariables, name, value);
     WriteScriptString(script_key::kVariables, name.c_str(), value.c_str());
   } else {
-    const std::optional<std::string> block = DataSection();
-    if (!block) return kMissing;
-    for (std::string_view line : BlockLines(*block)) {
+    const bool found = EachDataLine([](std::string_view line) {
       NameValueLine parts;
-      if (!Taken(ReadNameValueLine(line, &parts), line, parts.name)) continue;
-      std::string& name = parts.name;
-      std::string& value = parts.value;
-      if (!CleanFields({&name, &value})) continue;
-      GetVariable(&name, capacity::kField);
-      GetVariable(&value, capacity::kField);
-      WriteScriptString(script_key::kVariables, name.c_str(), value.c_str());
-    }
+      if (!Taken(ReadNameValueLine(line, &parts), line, parts.name)) return;
+      if (!CleanFields({&parts.name, &parts.value})) return;
+      WriteScriptString(script_key::kVariables, parts.name.c_str(), parts.value.c_str());
+    });
+    if (!found) return kMissing;
   }
   FlushScript();
   return 0;

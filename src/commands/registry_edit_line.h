@@ -1,5 +1,5 @@
-// The lines of a multi-line registry edit: "action,root,key,name,type,data",
-// and the data forms the registry gets from them.
+// What the registry gets from the lines of a registry edit (their grammar,
+// ParseEditLine, is in engine/script_lines.h): its keys and the data forms.
 #pragma once
 
 #include <cstdint>
@@ -7,26 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/script_lines.h"
 #include "platform/registry_api.h"
 
 namespace velsetup {
-
-struct RegistryEditLine {
-  int32_t action = 0;      // 1 set a value, 2 delete a key tree, 3 delete a value
-  std::string root;        // HKLM, HKCU, ...
-  std::string key;
-  std::string value_name;
-  int32_t type_code = 0;   // as RegistryTypeOf takes it
-  std::string data;        // everything after the fifth comma
-};
-
-// Which comma a line lacks; kComplete when it has all five.
-enum class EditLineGap { kComplete, kRoot, kKey, kValueName, kDataType, kData };
-
-// Cuts a line into its six fields. After each comma the whole rest of the
-// line loses its leading and trailing blanks before the next comma is looked
-// for, so a blank before a comma stays in its field.
-EditLineGap ParseEditLine(std::string_view line, RegistryEditLine* fields);
 
 // The predefined key of a root abbreviation (case-blind); false for none.
 bool RootKeyOf(std::string_view abbreviation, RegistryKey* key);

@@ -1,6 +1,5 @@
 #include "engine/command_section.h"
 
-#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -66,8 +65,7 @@ void CompleteInterruptedStart() {
   const size_t end = record.find('\n');
   const size_t comma = record.find(',');
   if (end != std::string::npos && comma < end) {
-    const int32_t first_slot =
-        static_cast<int32_t>(std::strtol(record.substr(0, comma).c_str(), nullptr, 10));
+    const int32_t first_slot = ReadDecimal(std::string_view(record).substr(0, comma));
     std::string section = record.substr(comma + 1, end - comma - 1);
     if (!section.empty() && section.back() == '\r') section.pop_back();
     // The start's first write names the section; before it nothing was

@@ -1,6 +1,7 @@
 #include "engine/script_lines.h"
 
 #include "engine/text_cleaning.h"
+#include "engine/text_format.h"
 
 namespace velsetup {
 
@@ -62,6 +63,29 @@ LineVerdict ReadNameValueLine(std::string_view line, NameValueLine* parts) {
   parts->value = std::string(line.substr(comma + 1));
   if (parts->name.empty()) return LineVerdict::kNoName;
   return LineVerdict::kTaken;
+}
+
+EditLineGap ParseEditLine(std::string_view line, RegistryEditLine* fields) {
+  constexpr EditLineGap kGaps[] = {EditLineGap::kRoot, EditLineGap::kKey,
+                                   EditLineGap::kValueName, EditLineGap::kDataType,
+                                   EditLineGap::kData};
+  std::string* texts[] = {&fields->root, &fields->key, &fields->value_name, nullptr};
+  std::string type_text;
+  texts[3] = &type_text;
+
+  size_t comma = line.find(',');
+  if (comma == std::string_view::npos) return kGaps[0];
+  fields->action = ReadDecimal(line.substr(0, comma));
+  std::string rest = TrimBlanks(line.substr(comma + 1));
+  for (int field = 0; field < 4; ++field) {
+    comma = rest.find(',');
+    if (comma == std::string::npos) return kGaps[field + 1];
+    *texts[field] = rest.substr(0, comma);
+    rest = TrimBlanks(std::string_view(rest).substr(comma + 1));
+  }
+  fields->type_code = ReadDecimal(type_text);
+  fields->data = std::move(rest);
+  return EditLineGap::kComplete;
 }
 
 }  // namespace velsetup

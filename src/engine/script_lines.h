@@ -4,6 +4,7 @@
 // it, so the two cannot disagree on what a line does.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,5 +61,23 @@ struct NameValueLine {
   std::string value;
 };
 LineVerdict ReadNameValueLine(std::string_view line, NameValueLine* parts);
+
+// "action,root,key,name,type,data" of a multi-line registry edit.
+struct RegistryEditLine {
+  int32_t action = 0;      // 1 set a value, 2 delete a key tree, 3 delete a value
+  std::string root;        // HKLM, HKCU, ...
+  std::string key;
+  std::string value_name;
+  int32_t type_code = 0;   // as RegistryTypeOf takes it
+  std::string data;        // everything after the fifth comma
+};
+
+// Which comma a line lacks; kComplete when it has all five.
+enum class EditLineGap { kComplete, kRoot, kKey, kValueName, kDataType, kData };
+
+// Cuts a line into its six fields. After each comma the whole rest of the
+// line loses its leading and trailing blanks before the next comma is looked
+// for, so a blank before a comma stays in its field.
+EditLineGap ParseEditLine(std::string_view line, RegistryEditLine* fields);
 
 }  // namespace velsetup

@@ -16,8 +16,6 @@ using cmos_contract::kBiosSegment;
 using cmos_contract::kIdentification;
 using cmos_contract::kReadWriteCmos;
 
-constexpr uint8_t kUnsupported = 0x86;  // AH of a refused interrupt 15h call
-
 constexpr size_t kAl = 0, kAh = 1, kBl = 4, kBh = 5, kCx = 8, kFlags = 32, kBuffer = 36,
                  kBufferSize = 40;
 
@@ -31,25 +29,23 @@ bool Win9xDriver::Load() {
   return true;
 }
 
-uint32_t Win9xDriver::Control(uint32_t code, const uint8_t* in, uint32_t in_size, uint8_t* out,
-                              uint32_t out_size, uint32_t* returned) {
-  *returned = 0;
+uint32_t Win9xDriver::Control(uint32_t code, DeviceRequest& request) {
+  request.returned = 0;
   switch (code) {
-    case kCallBios: return CallBios(in, in_size, out, out_size, returned);
-    case kMapSegment: return MapSegment(in, in_size, out, out_size, returned);
-    case kSystemId: return SystemId(out, out_size, returned);
+    case kCallBios: return CallBios(request);
+    case kMapSegment: return MapSegment(request);
+    case kSystemId: return AnswerSystemId(bios_, request);
     default: return win32_error::kInvalidFunction;
   }
 }
 
-uint32_t Win9xDriver::CallBios(const uint8_t* in, uint32_t in_size, uint8_t* out,
-                               uint32_t out_size, uint32_t* returned) {
-  if (in_size != kBlockSize) return win32_error::kInvalidParameter;
-  if (out_size < kBlockSize) return win32_error::kInsufficientBuffer;
+uint32_t Win9xDriver::CallBios(DeviceRequest& request) {
+  if (request.in_size != kBlockSize) return win32_error::kInvalidParameter;
+  if (request.out_size < kBlockSize) return win32_error::kInsufficientBuffer;
   // The registers come back as they went in but for what the call sets;
   // the copy also lets a caller use one block both ways.
   uint8_t block[kBlockSize];
-  std::memcpy(block, in, kBlockSize);
+  std::memcpy(block, request.in, kBlockSize);
   const uint16_t cx = Get16(&block[kCx]);
   bool done = false;
   if (block[kAh] == kBiosFunction) {
@@ -87,33 +83,20 @@ uint32_t Win9xDriver::CallBios(const uint8_t* in, uint32_t in_size, uint8_t* out
         break;
     }
   }
-  uint32_t flags = Get32(&block[kFlags]);
-  if (done) {
-    Put32(&block[kFlags], flags & ~1u);
-    block[kAh] = 0;
-  } else {
-    Put32(&block[kFlags], flags | 1u);
-    block[kAh] = kUnsupported;
+  EndBiosCall(block, kAh, kFlags, done);
+  std::memcpy(request.out, block, kBlockSize);
+  request.returned = kBlockSize;
+  return 0;
+}
+
+uint32_t Win9xDriver::MapSegment(DeviceRequest& request) {
+  if (request.in_size != 2 || Get16(request.in) != kBiosSegment) {
+    return win32_error::kInvalidParameter;
   }
-  std::memcpy(out, block, kBlockSize);
-  *returned = kBlockSize;
-  return 0;
-}
-
-uint32_t Win9xDriver::MapSegment(const uint8_t* in, uint32_t in_size, uint8_t* out,
-                                 uint32_t out_size, uint32_t* returned) {
-  if (in_size != 2 || Get16(in) != kBiosSegment) return win32_error::kInvalidParameter;
-  if (out_size < 4) return win32_error::kInsufficientBuffer;
+  if (request.out_size < 4) return win32_error::kInsufficientBuffer;
   if (!Load()) return win32_error::kNotEnoughMemory;
-  Put32(out, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(segment_)));
-  *returned = 4;
-  return 0;
-}
-
-uint32_t Win9xDriver::SystemId(uint8_t* out, uint32_t out_size, uint32_t* returned) {
-  if (out_size < 2) return win32_error::kInsufficientBuffer;
-  Put16(out, bios_.system_id());
-  *returned = 2;
+  Put32(request.out, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(segment_)));
+  request.returned = 4;
   return 0;
 }
 

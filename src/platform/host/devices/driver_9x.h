@@ -22,6 +22,7 @@
 #include <cstdint>
 
 #include "platform/host/devices/cmos_memory.h"
+#include "platform/host/devices/device_request.h"
 #include "platform/host/devices/low_memory.h"
 #include "platform/host/devices/machine_bios.h"
 
@@ -37,16 +38,12 @@ class Win9xDriver {
   // Maps the BIOS segment where a 32-bit address reaches it; false when
   // this host has no such memory, and the driver cannot run.
   bool Load();
-  // One DeviceIoControl: 0 with `*returned` set, or the Win32 error.
-  uint32_t Control(uint32_t code, const uint8_t* in, uint32_t in_size, uint8_t* out,
-                   uint32_t out_size, uint32_t* returned);
+  // One DeviceIoControl: 0 with `returned` set, or the Win32 error.
+  uint32_t Control(uint32_t code, DeviceRequest& request);
 
  private:
-  uint32_t CallBios(const uint8_t* in, uint32_t in_size, uint8_t* out, uint32_t out_size,
-                    uint32_t* returned);
-  uint32_t MapSegment(const uint8_t* in, uint32_t in_size, uint8_t* out, uint32_t out_size,
-                      uint32_t* returned);
-  uint32_t SystemId(uint8_t* out, uint32_t out_size, uint32_t* returned);
+  uint32_t CallBios(DeviceRequest& request);
+  uint32_t MapSegment(DeviceRequest& request);
 
   CmosMemory& cmos_;
   const MachineBios& bios_;

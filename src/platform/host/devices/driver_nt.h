@@ -22,6 +22,7 @@
 #include <cstdint>
 
 #include "platform/host/devices/cmos_memory.h"
+#include "platform/host/devices/device_request.h"
 #include "platform/host/devices/machine_bios.h"
 
 namespace velsetup::host {
@@ -30,18 +31,14 @@ class NtDriver {
  public:
   NtDriver(CmosMemory& cmos, const MachineBios& bios) : cmos_(cmos), bios_(bios) {}
 
-  // One DeviceIoControl: 0 with `*returned` set, or the Win32 error.
-  uint32_t Control(uint32_t code, const uint8_t* in, uint32_t in_size, uint8_t* out,
-                   uint32_t out_size, uint32_t* returned);
+  // One DeviceIoControl: 0 with `returned` set, or the Win32 error.
+  uint32_t Control(uint32_t code, DeviceRequest& request);
 
  private:
-  uint32_t ReadMemory(const uint8_t* in, uint32_t in_size, uint8_t* out, uint32_t out_size,
-                      uint32_t* returned);
-  uint32_t ReadCmos(const uint8_t* in, uint32_t in_size, uint8_t* out, uint32_t out_size,
-                    uint32_t* returned);
-  uint32_t WriteCmos(const uint8_t* in, uint32_t in_size);
-  uint32_t CallBios(const uint8_t* in, uint32_t in_size, uint8_t* out, uint32_t out_size,
-                    uint32_t* returned);
+  uint32_t ReadMemory(DeviceRequest& request);
+  uint32_t ReadCmos(DeviceRequest& request);
+  uint32_t WriteCmos(const DeviceRequest& request);
+  uint32_t CallBios(DeviceRequest& request);
 
   CmosMemory& cmos_;
   const MachineBios& bios_;

@@ -75,21 +75,18 @@ DeviceHandle HostDevices::OpenDevice(const char* name) {
 bool HostDevices::DeviceIoControl(DeviceHandle device, uint32_t code, const void* in,
                                   uint32_t in_size, void* out, uint32_t out_size,
                                   uint32_t* returned) {
-  uint32_t count = 0;
   if (returned != nullptr) *returned = 0;
   const auto found = handles_.find(device);
   if (found == handles_.end()) return Fail(win32_error::kInvalidHandle);
   if ((in == nullptr && in_size != 0) || (out == nullptr && out_size != 0)) {
     return Fail(win32_error::kNoAccess);
   }
-  const auto* input = static_cast<const uint8_t*>(in);
-  auto* output = static_cast<uint8_t*>(out);
-  const uint32_t error =
-      found->second == Device::kWin9x
-          ? win9x_.Control(code, input, in_size, output, out_size, &count)
-          : nt_.Control(code, input, in_size, output, out_size, &count);
+  DeviceRequest request{static_cast<const uint8_t*>(in), in_size, static_cast<uint8_t*>(out),
+                        out_size};
+  const uint32_t error = found->second == Device::kWin9x ? win9x_.Control(code, request)
+                                                         : nt_.Control(code, request);
   if (error != 0) return Fail(error);
-  if (returned != nullptr) *returned = count;
+  if (returned != nullptr) *returned = request.returned;
   return true;
 }
 

@@ -49,10 +49,8 @@ bool ReadSidecar(const std::string& host_path, std::string* value) {
 uint32_t WriteSidecar(const std::string& host_path, const std::string& text) {
   const std::string sidecar = DosAttributes::SidecarOf(host_path);
   const std::string temporary = sidecar + "." + std::to_string(::getpid());
-  const int error_number =
-      posix::WriteThenPlace(temporary, sidecar, text, posix::Placement::kReplace, /*sync=*/false);
-  if (error_number != 0) return Win32ErrorFromErrno(error_number);
-  return win32_error::kSuccess;
+  return posix::WriteThenPlace(temporary, sidecar, text, posix::Placement::kReplace,
+                              /*sync=*/false);
 }
 
 }  // namespace

@@ -54,19 +54,18 @@ bool NtfsOrder(const FindData& a, const FindData& b) {
       });
 }
 
-// The names in a host directory, simulation files included; false with errno.
-bool ReadHostDirectory(const std::string& host_dir, std::vector<std::string>* names) {
+// The names in a host directory, simulation files included.
+uint32_t ReadHostDirectory(const std::string& host_dir, std::vector<std::string>* names) {
   DIR* dir = ::opendir(host_dir.c_str());
-  if (dir == nullptr) return false;
+  if (dir == nullptr) return Win32ErrorFromErrno(errno);
   errno = 0;
   while (const dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
     if (name != "." && name != "..") names->push_back(name);
   }
-  const int error_number = errno;
+  const uint32_t error = Win32ErrorFromErrno(errno);
   ::closedir(dir);
-  errno = error_number;
-  return error_number == 0;
+  return error;
 }
 
 }  // namespace
@@ -210,9 +209,8 @@ bool HostFiles::RemoveDirectoryA(const char* path) {
   if (!resolved.writable) return Fail(win32_error::kWriteProtect);
   if (attributes_.IsReadOnly(resolved.host_path)) return Fail(win32_error::kAccessDenied);
   std::vector<std::string> names;
-  if (!ReadHostDirectory(resolved.host_path, &names)) {
-    return Fail(Win32ErrorFromErrno(errno));
-  }
+  const uint32_t unread = ReadHostDirectory(resolved.host_path, &names);
+  if (unread != win32_error::kSuccess) return Fail(unread);
   for (const std::string& name : names) {
     if (!DosAttributes::IsSimulationFile(name)) return Fail(win32_error::kDirNotEmpty);
   }

@@ -17,9 +17,9 @@ namespace {
 
 // Lets the kernel copy (and share extents where the file system can) before
 // the read and write loop takes over what is left, if anything: the offsets
-// of both files stand where the kernel stopped. 0, or the errno of a failure
+// of both files stand where the kernel stopped. 0, or the code of a failure
 // that the loop would meet too.
-int CopyByKernel(int in, int out, off_t size) {
+uint32_t CopyByKernel(int in, int out, off_t size) {
 #ifdef __linux__
   while (size > 0) {
     const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr,
@@ -32,7 +32,7 @@ int CopyByKernel(int in, int out, off_t size) {
     // 0 (a file that shrank meanwhile) or a file system that cannot: the
     // loop finishes from here.
     if (copied < 0 && errno != ENOSPC && errno != EIO && errno != EDQUOT) return 0;
-    return copied < 0 ? errno : 0;
+    return copied < 0 ? Win32ErrorFromErrno(errno) : win32_error::kSuccess;
   }
 #else
   (void)in;
@@ -147,41 +147,38 @@ uint32_t HostFiles::CopyContents(const ResolvedPath& source, const ResolvedPath&
     ::close(in);
     return Win32ErrorFromErrno(error_number);
   }
-  int error_number = CopyByKernel(in, out, info.st_size);
+  uint32_t error = CopyByKernel(in, out, info.st_size);
   char buffer[64 * 1024];
-  for (; error_number == 0;) {
+  while (error == win32_error::kSuccess) {
     const ssize_t got = ::read(in, buffer, sizeof buffer);
     if (got < 0) {
       if (errno == EINTR) continue;
-      error_number = errno;
+      error = Win32ErrorFromErrno(errno);
       break;
     }
     if (got == 0) break;
-    if (!posix::WriteAll(out, std::string_view(buffer, static_cast<size_t>(got)))) {
-      error_number = errno;
-      break;
-    }
+    error = posix::WriteAll(out, std::string_view(buffer, static_cast<size_t>(got)));
   }
   ::close(in);
-  const bool bits_stored = error_number == 0 && attributes_.StoreOnOpenFile(out, bits);
-  if (error_number == 0) {
+  const bool bits_stored = error == win32_error::kSuccess && attributes_.StoreOnOpenFile(out, bits);
+  if (error == win32_error::kSuccess) {
     // Last write time travels with the copy; last access is now.
     const timespec times[2] = {{0, UTIME_NOW}, info.st_mtim};
     ::futimens(out, times);
     ::fchmod(out, info.st_mode & 0777);  // the source's host permissions
   }
-  if (::close(out) != 0 && error_number == 0) error_number = errno;
-  if (error_number == 0) {
+  if (::close(out) != 0 && error == win32_error::kSuccess) error = Win32ErrorFromErrno(errno);
+  if (error == win32_error::kSuccess) {
     // fail_if_exists: link() does not replace, so a destination that appeared
     // meanwhile is not overwritten either.
     const int placed = fail_if_exists ? ::link(temporary.c_str(), destination.host_path.c_str())
                                       : ::rename(temporary.c_str(), destination.host_path.c_str());
-    if (placed != 0) error_number = errno;
+    if (placed != 0) error = Win32ErrorFromErrno(errno);
   }
   // After link() the copy lives on under its name as well; after a rename
   // the temporary name is gone already.
-  if (fail_if_exists || error_number != 0) ::unlink(temporary.c_str());
-  if (error_number != 0) return Win32ErrorFromErrno(error_number);
+  if (fail_if_exists || error != win32_error::kSuccess) ::unlink(temporary.c_str());
+  if (error != win32_error::kSuccess) return error;
 
   if (bits_stored) {
     attributes_.Forget(destination.host_path);
@@ -244,10 +241,9 @@ bool HostFiles::AppendText(const char* path, const std::string& text) {
     if (c == '\n') translated += '\r';
     translated += c;
   }
-  const bool written = posix::WriteAll(fd, translated);
-  const int write_errno = errno;
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed) return Fail(Win32ErrorFromErrno(written ? errno : write_errno));
+  uint32_t error = posix::WriteAll(fd, translated);
+  if (::close(fd) != 0 && error == win32_error::kSuccess) error = Win32ErrorFromErrno(errno);
+  if (error != win32_error::kSuccess) return Fail(error);
   // Writing to a file sets its archive bit on Windows.
   if (resolved.exists && (stored & file_attribute::kArchive) == 0) {
     attributes_.Store(resolved.host_path, stored | file_attribute::kArchive);
@@ -302,9 +298,9 @@ bool HostFiles::WriteNewFile(const char* path, const std::string& bytes) {
     if (IsLockedByAnotherProcess(resolved.host_path)) return Fail(win32_error::kSharingViolation);
   }
   const std::string temporary = TemporaryNameIn(posix::DirectoryOf(resolved.host_path));
-  const int error_number = posix::WriteThenPlace(temporary, resolved.host_path, bytes,
-                                                 posix::Placement::kReplace, /*sync=*/true);
-  if (error_number != 0) return Fail(Win32ErrorFromErrno(error_number));
+  const uint32_t error = posix::WriteThenPlace(temporary, resolved.host_path, bytes,
+                                               posix::Placement::kReplace, /*sync=*/true);
+  if (error != win32_error::kSuccess) return Fail(error);
   // A new file has the archive bit only; a sidecar of the old one goes.
   attributes_.Forget(resolved.host_path);
   return true;

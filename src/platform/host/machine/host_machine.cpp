@@ -9,8 +9,10 @@
 
 #include "platform/host/files/drive_access.h"
 #include "platform/host/machine/installation_layout.h"
-#include "platform/host/posix/posix_io.h"
 #include "platform/host/files/path_mapper.h"
+#include "platform/host/machine/system_messages.h"
+#include "platform/host/posix/errno_mapping.h"
+#include "platform/host/posix/posix_io.h"
 #include "platform/host/registry/registry_defaults.h"
 
 namespace velsetup::host {
@@ -19,8 +21,12 @@ namespace {
 
 constexpr size_t kCmosSize = 128;
 
-std::string Describe(const std::string& what, int error_number) {
-  return what + ": " + std::strerror(error_number);
+// A failure as the operator reads it: the system's text for the Win32 code.
+std::string Describe(const std::string& what, uint32_t error) {
+  std::string text = SystemMessageText(error) != nullptr ? SystemMessageText(error) : "";
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  if (text.empty()) text = "error " + std::to_string(error);
+  return what + ": " + text;
 }
 
 // Writes `content` to `path` unless it exists. The text goes under a private
@@ -30,10 +36,10 @@ bool CreateFileOnce(const std::string& path, const std::string& content, std::st
   struct stat info;
   if (::lstat(path.c_str(), &info) == 0) return true;
   const std::string temporary = path + ":" + std::to_string(::getpid()) + ".new";
-  const int error_number =
+  const uint32_t failure =
       posix::WriteThenPlace(temporary, path, content, posix::Placement::kIfAbsent, /*sync=*/false);
-  if (error_number != 0) *error = Describe("cannot create " + path, error_number);
-  return error_number == 0;
+  if (failure != win32_error::kSuccess) *error = Describe("cannot create " + path, failure);
+  return failure == win32_error::kSuccess;
 }
 
 bool MakeWindowsDirectory(PathMapper& paths, const WindowsPath& directory,
@@ -60,7 +66,7 @@ bool MakeWindowsDirectory(PathMapper& paths, const WindowsPath& directory,
       return true;
     }
     if (::mkdir(resolved.host_path.c_str(), 0755) != 0 && errno != EEXIST) {
-      *error = Describe("cannot create " + resolved.host_path, errno);
+      *error = Describe("cannot create " + resolved.host_path, Win32ErrorFromErrno(errno));
       return false;
     }
   }
@@ -101,7 +107,7 @@ bool MakeHostDirectories(const std::string& path, std::string* error) {
       return false;
     }
     if (::mkdir(prefix.c_str(), 0755) != 0 && errno != EEXIST) {
-      *error = Describe("cannot create " + prefix, errno);
+      *error = Describe("cannot create " + prefix, Win32ErrorFromErrno(errno));
       return false;
     }
   }

@@ -1,7 +1,13 @@
 // The few POSIX steps every simulated store takes, written once: whole reads
 // and writes that survive short transfers and interrupted calls, and a file
 // written under a temporary name and put in place in one step, so that no
-// reader ever sees it half written. Each reports failure as errno does.
+// reader ever sees it half written.
+//
+// How host/ reports failure: a helper returns the Win32 error code that the
+// Windows call it serves would leave, 0 (kSuccess) for success. errno is read
+// right after the POSIX call that set it and turned into that code in one
+// place, Win32ErrorFromErrno (errno_mapping.h); nothing above a helper reads
+// errno, and only the seam's own calls set the last error, from the code.
 #pragma once
 
 #include <cstddef>
@@ -28,12 +34,13 @@ class OpenFile {
   int fd_ = -1;
 };
 
-// All of `bytes` at the descriptor's position; false with errno set otherwise.
-bool WriteAll(int fd, std::string_view bytes);
+// All of `bytes` at the descriptor's position.
+uint32_t WriteAll(int fd, std::string_view bytes);
 // All of `bytes` at `offset`, without moving the position.
-bool WriteAllAt(int fd, std::string_view bytes, uint64_t offset);
-// Exactly `size` bytes from `offset`; false at an error or the file's end.
-bool ReadAllAt(int fd, char* data, size_t size, uint64_t offset);
+uint32_t WriteAllAt(int fd, std::string_view bytes, uint64_t offset);
+// Exactly `size` bytes from `offset`; the file's end before them is 38
+// (ERROR_HANDLE_EOF).
+uint32_t ReadAllAt(int fd, char* data, size_t size, uint64_t offset);
 
 // The host directory that holds `path` ("." for a bare name).
 std::string DirectoryOf(const std::string& path);
@@ -42,15 +49,15 @@ std::string DirectoryOf(const std::string& path);
 enum class Placement {
   kReplace,     // rename(): an existing file is replaced at once
   kIfAbsent,    // link(): an existing file stands, and counts as done
-  kFailIfExists // link(): an existing file is an error (EEXIST)
+  kFailIfExists // link(): an existing file is an error (80)
 };
 
 // Writes `bytes` to `temporary` (a leftover of that name, from a process
 // killed before it finished, is overwritten), synced to disk when
 // `sync`, then puts it at `path` as `placement` says; the temporary name is
-// gone afterwards whatever happened. 0, or the errno of the step that failed
-// (the file at `path` is then as it was).
-int WriteThenPlace(const std::string& temporary, const std::string& path, std::string_view bytes,
+// gone afterwards whatever happened. On failure the file at `path` is as it
+// was.
+uint32_t WriteThenPlace(const std::string& temporary, const std::string& path, std::string_view bytes,
                    Placement placement, bool sync);
 
 }  // namespace velsetup::host::posix

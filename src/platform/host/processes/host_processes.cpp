@@ -65,8 +65,9 @@ bool HostProcesses::Fail(uint32_t code) {
   return false;
 }
 
-bool HostProcesses::ResolveProgram(const std::string& name, std::string* host_path,
-                                   uint32_t* error) {
+uint32_t HostProcesses::ResolveProgram(const std::string& name, std::string* host_path) {
+  // A missing directory on the way reports 3 only when every try failed so.
+  uint32_t error = win32_error::kFileNotFound;
   const std::string file = WithExtension(name);
   std::vector<std::string> tries;
   if (HasPathPart(file)) {
@@ -78,24 +79,22 @@ bool HostProcesses::ResolveProgram(const std::string& name, std::string* host_pa
     ResolvedPath resolved;
     const uint32_t code = paths_.Resolve(windows, &resolved);
     if (code != win32_error::kSuccess) {
-      if (*error == win32_error::kFileNotFound) *error = code;
+      if (error == win32_error::kFileNotFound) error = code;
       continue;
     }
     if (resolved.exists && !resolved.is_directory) {
       *host_path = resolved.host_path;
-      return true;
+      return win32_error::kSuccess;
     }
   }
-  return false;
+  return error;
 }
 
 bool HostProcesses::FindProgram(const std::string& command_line, std::string* host_path) {
-  // A missing directory on the way reports 3 only when every try failed so.
   uint32_t error = win32_error::kFileNotFound;
   for (const std::string& name : ProgramCandidates(command_line)) {
-    uint32_t this_error = win32_error::kFileNotFound;
-    if (ResolveProgram(name, host_path, &this_error)) return true;
-    error = this_error;
+    error = ResolveProgram(name, host_path);
+    if (error == win32_error::kSuccess) return true;
   }
   return Fail(error);
 }

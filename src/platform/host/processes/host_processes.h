@@ -50,7 +50,8 @@ class HostProcesses : public ProcessApi {
   bool Fail(uint32_t code);
   // The host file of the first candidate that exists; false with the error.
   bool FindProgram(const std::string& command_line, std::string* host_path);
-  bool ResolveProgram(const std::string& name, std::string* host_path, uint32_t* error);
+  // One candidate: 0 with `*host_path` set, or the Win32 code of the miss.
+  uint32_t ResolveProgram(const std::string& name, std::string* host_path);
   void WriteEvent(const Child& child);
   void ReapClosed();
 

@@ -145,14 +145,6 @@ uint32_t CopyList(const std::vector<std::string>& items, char* buffer, uint32_t 
   return list.Finish();
 }
 
-std::string_view Unquoted(std::string_view value) {
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-      value.back() == value.front()) {
-    return value.substr(1, value.size() - 2);
-  }
-  return value;
-}
-
 std::string_view DefaultValue(const char* default_value) {
   std::string_view text = default_value == nullptr ? "" : default_value;
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
@@ -339,11 +331,11 @@ struct ProfileStore::Impl {
     const int fd = file.writable.get();
     const bool shrinks = edit.changed && !edit.in_place && !create &&
                          file.document.size() < static_cast<uint64_t>(file.identity.size);
-    bool ok = fd >= 0;
-    if (ok && edit.changed) {
+    uint32_t failure = fd >= 0 ? win32_error::kSuccess : Win32ErrorFromErrno(errno);
+    if (failure == win32_error::kSuccess && edit.changed) {
       if (edit.in_place) {
-        ok = posix::WriteAllAt(fd, edit.replacement, edit.offset);
-        if (ok) fault::Wrote();
+        failure = posix::WriteAllAt(fd, edit.replacement, edit.offset);
+        if (failure == win32_error::kSuccess) fault::Wrote();
       } else {
         const std::string tail = file.document.BytesFrom(edit.offset);
         // Without a journal (none can be made there) the shrink goes on
@@ -354,24 +346,30 @@ struct ProfileStore::Impl {
                                                static_cast<uint64_t>(file.identity.size),
                                                edit.offset, file.document.size()},
                                               tail);
-        ok = posix::WriteAllAt(fd, tail, edit.offset);
-        if (ok) fault::Wrote();
-        if (ok && shrinks) {
-          ok = ::ftruncate(fd, static_cast<off_t>(file.document.size())) == 0;
-          if (ok) fault::Wrote();
+        failure = posix::WriteAllAt(fd, tail, edit.offset);
+        if (failure == win32_error::kSuccess) fault::Wrote();
+        if (failure == win32_error::kSuccess && shrinks) {
+          if (::ftruncate(fd, static_cast<off_t>(file.document.size())) != 0) {
+            failure = Win32ErrorFromErrno(errno);
+          } else {
+            fault::Wrote();
+          }
         }
         // The record is done with; a reader that finds it still valid
         // finishes what is finished already.
-        if (ok && journaled) ok = shrink_journal::MarkDone(file.journal.get());
+        if (failure == win32_error::kSuccess && journaled) {
+          failure = shrink_journal::MarkDone(file.journal.get());
+        }
       }
     }
     struct stat info;
-    if (ok) ok = ::fstat(fd, &info) == 0;
-    const int saved = errno;
-    if (!ok) {
+    if (failure == win32_error::kSuccess && ::fstat(fd, &info) != 0) {
+      failure = Win32ErrorFromErrno(errno);
+    }
+    if (failure != win32_error::kSuccess) {
       // What reached the disk is unknown: read it again next time.
       cache.erase(host_path);
-      SetError(error, Win32ErrorFromErrno(saved));
+      SetError(error, failure);
       return false;
     }
     file.identity = FileIdentity::Of(info);
@@ -423,7 +421,7 @@ uint32_t ProfileStore::GetString(const char* section, const char* key, const cha
     const long line = file->document.FindKey(*found_section, key);
     if (line >= 0) {
       const LineMeaning meaning = ReadLine(found_section->lines[static_cast<size_t>(line)].text);
-      if (meaning.has_equals) return CopyString(Unquoted(meaning.value), buffer, size);
+      if (meaning.has_equals) return CopyString(profile::Unquoted(meaning.value), buffer, size);
     }
   }
   return CopyString(DefaultValue(default_value), buffer, size);

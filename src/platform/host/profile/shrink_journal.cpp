@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/host/machine/fault_injection.h"
+#include "platform/platform.h"
 
 namespace velsetup::host::shrink_journal {
 
@@ -40,12 +41,12 @@ bool Record(const std::string& host_path, posix::OpenFile* journal, const Shrink
   header.tail_size = tail.size();
   std::string record(reinterpret_cast<const char*>(&header), sizeof header);
   record += tail;
-  if (!posix::WriteAllAt(journal->get(), record, 0)) return false;
+  if (posix::WriteAllAt(journal->get(), record, 0) != win32_error::kSuccess) return false;
   fault::Wrote();
   return true;
 }
 
-bool MarkDone(int journal_fd) {
+uint32_t MarkDone(int journal_fd) {
   return posix::WriteAllAt(journal_fd, std::string(sizeof kMagic, '\0'), 0);
 }
 
@@ -55,7 +56,8 @@ void FinishPending(const std::string& host_path) {
   if (journal.get() < 0) return;
   Header header;
   struct stat info;
-  if (posix::ReadAllAt(journal.get(), reinterpret_cast<char*>(&header), sizeof header, 0) &&
+  if (posix::ReadAllAt(journal.get(), reinterpret_cast<char*>(&header), sizeof header, 0) ==
+          win32_error::kSuccess &&
       std::memcmp(header.magic, kMagic, sizeof kMagic) == 0 &&
       ::stat(host_path.c_str(), &info) == 0 && header.device == info.st_dev &&
       header.inode == info.st_ino &&
@@ -63,8 +65,10 @@ void FinishPending(const std::string& host_path) {
        static_cast<uint64_t>(info.st_size) == header.size_after)) {
     std::string tail(header.tail_size, '\0');
     posix::OpenFile file(::open(host_path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
-    if (file.get() >= 0 && posix::ReadAllAt(journal.get(), &tail[0], tail.size(), sizeof header) &&
-        posix::WriteAllAt(file.get(), tail, header.offset)) {
+    if (file.get() >= 0 &&
+        posix::ReadAllAt(journal.get(), &tail[0], tail.size(), sizeof header) ==
+            win32_error::kSuccess &&
+        posix::WriteAllAt(file.get(), tail, header.offset) == win32_error::kSuccess) {
       if (::ftruncate(file.get(), static_cast<off_t>(header.size_after)) != 0) {
         // Left for the next reader, which will find the record again.
         return;

@@ -33,8 +33,8 @@ struct Shrink {
 bool Record(const std::string& host_path, posix::OpenFile* journal, const Shrink& shrink,
             const std::string& tail);
 
-// Marks the record in the open journal done.
-bool MarkDone(int journal_fd);
+// Marks the record in the open journal done; 0, or the Win32 code.
+uint32_t MarkDone(int journal_fd);
 
 // Finishes a shrink that the journal beside `host_path` still records for
 // the file there now, and removes the journal.

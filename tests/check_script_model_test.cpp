@@ -59,9 +59,12 @@ TEST(CheckModelTest, TheCommandTableGivesTheLoopAndTheCheckerOneAnswer) {
     ASSERT_NE(table.Find(n), nullptr) << n;
     EXPECT_EQ(std::string(facts.name).compare(0, 5, ShortName(n)), 0) << facts.name;
     // A command that keeps the index must end the run or the section when it returns nonzero.
-    if (facts.after == AfterCommand::kKeep) EXPECT_TRUE(facts.result_ends_run()) << n;
-    if (facts.course == Course::kMovesBack || facts.course == Course::kMovesForward)
+    if (facts.after == AfterCommand::kKeep) {
+      EXPECT_TRUE(facts.result_ends_run()) << n;
+    }
+    if (facts.course == Course::kMovesBack || facts.course == Course::kMovesForward) {
       EXPECT_NE(facts.count_key, nullptr) << n;
+    }
   }
   EXPECT_EQ(table.Find(kCommandCount), nullptr);
 }
