@@ -31,6 +31,7 @@ svg.sections .edge path { fill: none; stroke: #777; stroke-width: 1.3; }
 svg.sections .edge text { font: 10px sans-serif; fill: #333; paint-order: stroke;
   stroke: #fcfcfc; stroke-width: 3px; }
 svg.sections .missing rect { stroke-dasharray: 4 3; }
+svg.sections .edge.reads path { stroke: #8aa0bf; stroke-dasharray: 3 3; }
 svg.sections .name { font-weight: bold; }
 .legend span { display: inline-block; padding: 0 6px; margin-right: 6px; border: 1px solid #999; }
 table.script { font: 12px monospace; }
@@ -89,8 +90,10 @@ std::string Graph(const LabResult& result) {
   return "<h2 id=\"sections\">Sections</h2>\n<p class=\"legend\">Each box is a section, with "
          "the number of profiles that started it: <span style=\"background:#f2d4d4\">none"
          "</span><span style=\"background:#b4dcae\">some</span><span style=\"background:"
-         "#1c8038;color:#fff\">all</span>. Arrows are branches, jumps, answers and appended "
-         "files; dashed boxes are named but nowhere to be found.</p>\n<div class=\"graph\">" +
+         "#1c8038;color:#fff\">all</span>. <span style=\"background:#dde6f3\">data</span> "
+         "sections are read by the commands of the section whose dashed arrow leads to them. Arrows "
+         "are branches, jumps, answers and appended files; dashed boxes are named but nowhere to be "
+         "found.</p>\n<div class=\"graph\">" +
          GraphSvg(graph, profiles) + "</div>\n";
 }
 
@@ -288,10 +291,11 @@ std::string HtmlReport(const LabResult& result, const LabAnalysis& analysis) {
       Html(script) + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n";
   int uncovered = 0;
   for (const CoveredLine& line : analysis.lines) uncovered += line.profiles.empty() ? 1 : 0;
-  html += "<h1>velsetup-lab: " + Html(script) + "</h1>\n<p>" + Html(result.script) + ": " +
-          Num(static_cast<double>(result.profiles.size())) + " profiles, " +
-          Num(static_cast<double>(analysis.groups.size())) + " different endings, " +
-          Num(uncovered) + " lines no profile ran; " + Num(result.seconds, 2) + " s.</p>\n";
+  html += "<h1>velsetup-lab: " + Html(script) + "</h1>\n<p>" + Html(result.script) +
+          ": profiles " + Num(static_cast<double>(result.profiles.size())) +
+          ", groups that ended alike " + Num(static_cast<double>(analysis.groups.size())) +
+          ", lines no profile ran " + Num(uncovered) + "; " + Num(result.seconds, 2) +
+          " s.</p>\n";
   html += Summary(result) + Graph(result) + Script(result, analysis) + Groups(result, analysis);
   return html + "</body>\n</html>\n";
 }

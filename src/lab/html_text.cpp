@@ -30,7 +30,7 @@ std::string Html(std::string_view text) {
       case '\t': html += c; break;
       default:
         if (byte < 0x20 || byte == 0x7F) {
-          html += "&#xFFFD;";
+          html += "&#65533;";
         } else if (byte >= 0xA0) {
           html += "&#" + std::to_string(byte) + ";";
         } else if (byte > 0x7F) {

@@ -62,7 +62,15 @@ class GraphBuilder {
           AddTarget(from, target, command.Number());
         }
         if (command.rule().effect == Effect::kAppendsFile) AddAppend(from, command);
+        AddRead(from, command);
       }
+    }
+    for (const ViewSection& section : view_.command_sections()) {
+      data_.erase(sections_.at(FoldName(section.section->name)));
+    }
+    for (int node : data_) graph_.nodes[static_cast<size_t>(node)].kind = GraphNode::kData;
+    for (const auto& [node, profiles] : read_by_) {
+      if (data_.count(node) != 0) graph_.nodes[static_cast<size_t>(node)].reached = static_cast<int>(profiles.size());
     }
     for (const auto& [node, profiles] : appended_by_) {
       graph_.nodes[static_cast<size_t>(node)].reached = static_cast<int>(profiles.size());
@@ -88,7 +96,11 @@ class GraphBuilder {
       return;
     }
     GraphEdge& edge = graph_.edges[known->second];
-    if (edge.label.find(label) == std::string::npos) edge.label += ", " + label;
+    if (edge.label.empty()) {
+      edge.label = label;
+    } else if (!label.empty() && edge.label.find(label) == std::string::npos) {
+      edge.label += ", " + label;
+    }
     edge.what += "; " + what;
   }
 
@@ -116,6 +128,22 @@ class GraphBuilder {
     Connect(from, node->second, label, target.what);
   }
 
+  void AddRead(int from, const check::CommandLine& command) {
+    const std::string name = view_.model().DataSectionOf(command);
+    const auto node = name.empty() ? sections_.end() : sections_.find(FoldName(name));
+    if (node == sections_.end() || graph_.nodes[static_cast<size_t>(node->second)].kind != GraphNode::kSection) return;
+    Connect(from, node->second, "", Concat(check::ShortName(command.Number()), " reads [", name, "]"));
+    graph_.edges[edges_.at({from, node->second})].reads = true;
+    data_.insert(node->second);
+    Ran(command, read_by_[node->second]);
+  }
+
+  void Ran(const check::CommandLine& command, std::set<int>& profiles) const {
+    for (size_t p = 0; p < ran_.size(); ++p) {
+      if (ran_[p].count(command.line) != 0) profiles.insert(static_cast<int>(p));
+    }
+  }
+
   void AddAppend(int from, const check::CommandLine& command) {
     const std::string name = BaseName(command.Field(0));
     int to = -1;
@@ -131,10 +159,7 @@ class GraphBuilder {
       to = missing->second;
     }
     Connect(from, to, "appends", Concat("CMD28 appends ", command.Field(0)));
-    std::set<int>& profiles = appended_by_[to];
-    for (size_t p = 0; p < ran_.size(); ++p) {
-      if (ran_[p].count(command.line) != 0) profiles.insert(static_cast<int>(p));
-    }
+    Ran(command, appended_by_[to]);
   }
 
   const LabResult& result_;
@@ -145,6 +170,8 @@ class GraphBuilder {
   std::map<std::pair<int, int>, size_t> edges_;
   std::vector<std::set<int>> ran_;  // joined lines each profile ran
   std::map<int, std::set<int>> appended_by_;
+  std::set<int> data_;  // sections a command reads
+  std::map<int, std::set<int>> read_by_;
 };
 
 // --- layout
@@ -155,7 +182,7 @@ constexpr double kRowGap = 76;  // room for the arrows and their labels
 constexpr double kColumnGap = 28;
 constexpr double kCharWidth = 7.2;  // of the 12px monospace names
 constexpr size_t kNameCut = 32;
-constexpr size_t kPerRow = 6;  // a wider layer wraps onto further rows
+constexpr size_t kPerRow = 10;  // a wider layer wraps onto further rows
 constexpr double kBulge = 56;  // how far an arrow back up swings right
 
 std::string Shown(const std::string& name, GraphNode::Kind kind) {
@@ -325,7 +352,7 @@ void DrawEdges(const SectionGraph& graph, std::string& svg) {
     const GraphNode& to = graph.nodes[static_cast<size_t>(edge.to)];
     const Curve curve = CurveOf(from, to, edge.from == edge.to);
     const Point middle = edge.from == edge.to ? Point{curve.p1.x - 4, from.y} : curve.Middle();
-    svg += "<g class=\"edge\"><title>" + Html(edge.what) + "</title><path d=\"" + Path(curve) +
+    svg += std::string(edge.reads ? "<g class=\"edge reads\">" : "<g class=\"edge\">") + "<title>" + Html(edge.what) + "</title><path d=\"" + Path(curve) +
            "\" marker-end=\"url(#arrow)\"/><text x=\"" + Num(middle.x, 1) + "\" y=\"" +
            Num(middle.y + 3, 1) + "\">" + Html(LabelText(edge.label)) + "</text></g>\n";
   }
@@ -335,18 +362,26 @@ void DrawEdges(const SectionGraph& graph, std::string& svg) {
 void DrawNodes(const SectionGraph& graph, int profiles, std::string& svg) {
   svg += "<g class=\"nodes\">\n";
   for (const GraphNode& node : graph.nodes) {
-    const Colours colours = ColoursOf(node.reached, profiles);
+    const Colours colours = node.kind == GraphNode::kData && node.reached > 0
+                                ? Colours{"#dde6f3", "#3d5a80", "#14243a"}
+                                : ColoursOf(node.reached, profiles);
     const char* kind = node.kind == GraphNode::kSection ? "section"
+                       : node.kind == GraphNode::kData  ? "section data"
                        : node.kind == GraphNode::kFile  ? "file"
                                                         : "missing";
     std::string count = Num(node.reached) + "/" + Num(profiles);
-    std::string title = Html(node.name) + ": reached by " + Num(node.reached) + " of " +
+    const std::string shown = node.kind == GraphNode::kFile ? node.name : "[" + node.name + "]";
+    std::string title = Html(shown) + ": reached by " + Num(node.reached) + " of " +
                         Num(profiles) + " profiles";
     if (node.kind == GraphNode::kMissing) {
       count = "not in the script";
-      title = Html(node.name) + ": named, but not in the script or its files";
+      title = Html(shown) + ": named, but not in the script or its files";
     } else if (node.kind == GraphNode::kFile) {
       count = "appended " + count;
+    } else if (node.kind == GraphNode::kData) {
+      count = "read " + count;
+      title = Html(shown) + ": data, read by " + Num(node.reached) + " of " + Num(profiles) +
+              " profiles";
     }
     svg += "<g class=\"node " + std::string(kind) + "\" data-name=\"" + Html(node.name) +
            "\"><title>" + title + "</title>";

@@ -13,9 +13,12 @@
 namespace velsetup::lab {
 
 struct GraphNode {
-  enum Kind { kSection, kFile, kMissing } kind = kSection;
+  // kData: a section no run starts, that a command reads.
+  enum Kind { kSection, kData, kFile, kMissing } kind = kSection;
   std::string name;   // the section's or the file's name
-  int reached = 0;    // profiles that started the section (or appended the file)
+  // Profiles that started the section, ran a command reading it, or
+  // appended the file.
+  int reached = 0;
   int layer = -1;     // steps from [CommandsList]; -1: no path leads to it
   // Placed by LayOut: the box's centre and size.
   double x = 0, y = 0, width = 0, height = 0;
@@ -25,6 +28,7 @@ struct GraphEdge {
   int from = 0, to = 0;
   std::string label;  // short: "Windows 95", "answer Yes", "jump"
   std::string what;   // in full, for the tooltip
+  bool reads = false;  // to a data section: drawn dashed, without a label
 };
 
 struct SectionGraph {
