@@ -41,12 +41,6 @@ struct Json {
     ADD_FAILURE() << "no item " << i;
     return none;
   }
-  bool Has(const std::string& key) const {
-    for (const auto& member : members) {
-      if (member.first == key) return true;
-    }
-    return false;
-  }
   std::vector<std::string> Keys() const {
     std::vector<std::string> keys;
     for (const auto& member : members) keys.push_back(member.first);
@@ -384,6 +378,20 @@ TEST(LabHtmlReport, MarksEachLineWithHowManyProfilesRanIt) {
             std::string::npos);
   EXPECT_NE(page.find("<tr><td class=\"n\">29</td><td class=\"c\"></td>"), std::string::npos)
       << "a line no run can reach has no count";
+}
+
+TEST(LabReports, AResultWithNoScriptOrProfileStillMakesEveryForm) {
+  LabResult empty;
+  empty.script = "/kit/missing.ini";
+  const LabAnalysis analysis = Analyse(empty);
+  EXPECT_TRUE(analysis.groups.empty());
+  EXPECT_TRUE(analysis.lines.empty());
+  Json json;
+  EXPECT_TRUE(JsonReader(JsonReport(empty, analysis)).Read(&json));
+  EXPECT_EQ(TerminalReport(empty, analysis),
+            "Profile  OS  Outcome  Sections  Errors  Warnings  Restarts  Files  Registry\n\n"
+            "Every line a run can reach ran on some profile.\n");
+  EXPECT_NE(HtmlReport(empty, analysis).find("</html>"), std::string::npos);
 }
 
 }  // namespace
