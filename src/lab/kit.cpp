@@ -1,0 +1,31 @@
+#include "lab/kit.h"
+
+#include <sys/stat.h>
+
+#include "lab/host_tree.h"
+
+namespace velsetup::lab {
+
+std::string KitHostDirectory(const std::string& drive_c) { return drive_c + "/KIT"; }
+
+bool PlaceKit(const std::string& script_path, const std::string& drive_c,
+              const std::vector<std::string>& skip, std::string* error) {
+  const std::string real_script = RealPath(script_path);
+  const size_t slash = real_script.rfind('/');
+  const std::string directory = slash == 0 ? "/" : real_script.substr(0, slash);
+  const std::string kit = KitHostDirectory(drive_c);
+  // kit/ is merged below rather than copied as a folder of its own.
+  std::vector<std::string> skipped = skip;
+  const std::string kit_folder = directory + "/kit";
+  struct stat info;
+  const bool has_kit_folder = ::stat(kit_folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  if (has_kit_folder) skipped.push_back(RealPath(kit_folder));
+  if (!CopyTree(directory, kit, skipped, error)) return false;
+  if (has_kit_folder && !CopyTree(kit_folder, kit, skip, error)) return false;
+  // The tool's own file: a stand-in, since the host program runs in its
+  // place; a script that deletes or replaces it shows in the changes.
+  return WriteHostFile(kit + "/velsetup.exe", "velsetup: the tool of this kit (a stand-in)\r\n",
+                       error);
+}
+
+}  // namespace velsetup::lab
