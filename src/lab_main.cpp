@@ -1,5 +1,6 @@
 // velsetup-lab: runs a script on every kind of machine it will meet, through
 // its restarts, and reports what it did on each.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -67,6 +68,8 @@ int main(int argc, char** argv) {
     if (!ParseMatrix(bytes, arguments.matrix, &options.profiles, &error)) return BadInput(error);
   }
   if (!arguments.keep.empty()) {
+    // Made when missing, one level only: a mistyped path must not build a tree.
+    ::mkdir(arguments.keep.c_str(), 0755);
     if (::access(arguments.keep.c_str(), W_OK) != 0) {
       return BadInput("--keep " + arguments.keep + ": not a writable directory");
     }
