@@ -146,5 +146,26 @@ TEST(LabCommandLines, SlotsMapToTheLinesTheSectionStartExpanded) {
   EXPECT_EQ(run.Find(9, "NoSuchSection").file, -1);
 }
 
+TEST(LabCommandLines, TheFilesACmd28AppendsAreFoundBesideTheScriptCaseBlind) {
+  ScratchDir dir;
+  WriteHostFile(dir / "s.ini",
+                "[CommandsList]\n28,~%C001\\EXTRA.INI\n28,~%C001\\~%V001.ini\n"
+                "28,C:\\KIT\\missing.ini\n19,Brought\n");
+  WriteHostFile(dir / "extra.ini", "[Brought]\r\n32,from extra\r\n");
+  std::vector<ScriptFile> files;
+  std::string error;
+  ASSERT_TRUE(LoadScriptFiles(dir / "s.ini", &files, &error)) << error;
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(files[0].name, "s.ini");
+  EXPECT_EQ(files[1].name, "extra.ini");
+  EXPECT_EQ(files[1].lines, (std::vector<std::string>{"[Brought]", "32,from extra"}));
+  CommandLines lines(files);
+  lines.SectionStarted("Brought", 4);
+  EXPECT_EQ(lines.Find(4, "Brought").file, 1);
+  EXPECT_EQ(lines.Find(4, "Brought").line, 2);
+  EXPECT_FALSE(LoadScriptFiles(dir / "none.ini", &files, &error));
+  EXPECT_NE(error.find("none.ini"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace velsetup::lab

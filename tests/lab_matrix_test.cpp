@@ -77,6 +77,8 @@ TEST(LabMatrix, BadInputIsRefusedNamingFileSectionAndKey) {
       {"[a]\n[A]\n", {"[A]", "second profile"}},
       {"OS=win98\n[a]\n", {"m.ini", "before any"}},
       {"[a]\nOS\n", {"[a]", "OS"}},
+      {"[../up]\nOS=win95\n", {"[../up]", "name"}},
+      {"[a b]\nOS=win95\n", {"[a b]", "name"}},
   };
   for (const Case& c : cases) {
     std::vector<Profile> profiles;

@@ -116,10 +116,14 @@ void RemoveTree(const std::string& path) {
   struct stat info;
   if (::lstat(path.c_str(), &info) != 0) return;
   if (S_ISDIR(info.st_mode)) {
-    // A script may leave a directory read-only for its owner; the lab must
-    // still be able to clear its machine.
-    ::chmod(path.c_str(), 0755);
-    if (DIR* listing = ::opendir(path.c_str())) {
+    DIR* listing = ::opendir(path.c_str());
+    if (listing == nullptr) {
+      // A program the script started may have left a directory closed to
+      // its owner; the lab must still be able to clear its machine.
+      ::chmod(path.c_str(), 0755);
+      listing = ::opendir(path.c_str());
+    }
+    if (listing != nullptr) {
       std::vector<std::string> names;
       while (const dirent* entry = ::readdir(listing)) {
         const std::string name = entry->d_name;

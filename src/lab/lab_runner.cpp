@@ -74,12 +74,13 @@ struct Shared {
   std::string log_file;  // the script's [DATA] LogFile, folded
   std::vector<std::string> skip;  // never copied into a kit
   MachineTemplates templates;
+  CommandLines lines;  // the script's sections, parsed once for all profiles
 };
 
 class ProfileRun {
  public:
   ProfileRun(Shared& shared, const Profile& profile, int index)
-      : shared_(shared), lines_(shared.files) {
+      : shared_(shared), lines_(shared.lines) {
     result_.profile = profile;
     dir_ = shared.work_dir + "/profile-" + std::to_string(index + 1);
     machine_dir_ = dir_ + "/machine";
@@ -265,7 +266,8 @@ class ProfileRun {
     request.stop_check = [machine_dir] { return TreeSize(machine_dir) > kMachineSizeLimit; };
     const ChildResult child = RunChild(request);
     tool_seconds_ += child.seconds;
-    const bool ended = ReadTrace(run, trace);
+    bool startup_failed = false;
+    const bool ended = ReadTrace(run, trace, &startup_failed);
     ReadEvents(run, restarted);
     if (!child.started || !child.error.empty()) {
       Fail(Outcome::kFailed, "run " + std::to_string(run) + ": " + child.error);
@@ -289,6 +291,12 @@ class ProfileRun {
                                  OutputTail(request.output_file));
       return false;
     }
+    if (startup_failed) {
+      Fail(Outcome::kFailed, "run " + std::to_string(run) +
+                                 ": the tool could not start its script and showed its usage "
+                                 "box: " + OutputTail(request.output_file));
+      return false;
+    }
     return true;
   }
 
@@ -298,8 +306,9 @@ class ProfileRun {
     return text;
   }
 
-  // True when the trace reached its end.
-  bool ReadTrace(int run, const std::string& trace) {
+  // True when the trace reached its end; `*startup_failed` when the tool
+  // could not start its script.
+  bool ReadTrace(int run, const std::string& trace, bool* startup_failed) {
     uint64_t offset = 0;
     bool ended = false;
     for (const JsonLine& event : ReadJsonLines(trace, &offset)) {
@@ -333,10 +342,7 @@ class ProfileRun {
         }
       } else if (kind == "end") {
         ended = true;
-        if (event.True("startup_failed")) {
-          result_.findings.push_back("run " + std::to_string(run) +
-                                     ": the tool could not start its script (the usage box)");
-        }
+        *startup_failed = event.True("startup_failed");
       }
     }
     return ended;
@@ -419,7 +425,8 @@ bool RunLab(const LabOptions& options, LabResult* result, std::string* error) {
     return false;
   }
   Shared shared{options, result->files, pattern, FileNameOf(options.script),
-                LogFileOf(result->files), {RealPath(pattern)}, MachineTemplates(pattern)};
+                LogFileOf(result->files), {RealPath(pattern)}, MachineTemplates(pattern),
+                CommandLines(result->files)};
   if (!options.keep.empty()) shared.skip.push_back(RealPath(options.keep));
 
   result->profiles.assign(options.profiles.size(), ProfileResult());

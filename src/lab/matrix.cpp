@@ -77,6 +77,17 @@ bool ApplyLine(const std::string& where, const std::string& key, const std::stri
   return false;
 }
 
+// A name that can only be one directory below --keep's.
+bool UsableName(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (char c : name) {
+    const bool fits = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                      c == '-' || c == '_' || c == '.';
+    if (!fits) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 const char* MachineSectionOf(const std::string& key, std::string* canonical) {
@@ -154,6 +165,11 @@ bool ParseMatrix(const std::string& bytes, const std::string& file_name,
     const std::string name(header.name);
     const bool is_defaults = SameName(name, "Defaults");
     const std::string where = file_name + " [" + name + "]";
+    if (!is_defaults && !UsableName(name)) {
+      *error = where + ": a profile's name is made of letters, digits, '-', '_' and '.' "
+               "(it names the directory --keep keeps the machine in)";
+      return false;
+    }
     if (!is_defaults) {
       for (const Profile& earlier : found) {
         if (SameName(earlier.name, name)) {
