@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "host_test_support.h"
+#include "lab/host_tree.h"
+#include "lab/kit.h"
 #include "lab/lab_runner.h"
 #include "lab/matrix.h"
 
@@ -193,6 +195,25 @@ TEST_F(LabRun, ARunThatNeverEndsIsStoppedAndADeletedKitStopsTheNextStart) {
   ASSERT_FALSE(profile.findings.empty());
   EXPECT_NE(profile.findings.back().find("C:\\KIT\\velsetup.exe, which is gone"), std::string::npos)
       << profile.findings.back();
+}
+
+TEST_F(LabRun, TheKitIsTheScriptsDirectoryWithItsKitFolderMergedIn) {
+  ::mkdir((dir_ / "kit/kit").c_str(), 0755);
+  ::mkdir((dir_ / "kit/kit/tools").c_str(), 0755);
+  WriteHostFile(dir_ / "kit/kit/tools/a.txt", "a");
+  WriteHostFile(dir_ / "kit/s.ini", "[CommandsList]\n");
+  ::mkdir((dir_ / "c").c_str(), 0755);
+  ::mkdir((dir_ / "kit/work").c_str(), 0755);
+  std::string error;
+  // The lab's work directory may lie beside the script; it is never copied.
+  ASSERT_TRUE(PlaceKit(dir_ / "kit/s.ini", dir_ / "c", {RealPath(dir_ / "kit/work")}, &error))
+      << error;
+  EXPECT_FALSE(host::testing::HostExists(dir_ / "c/KIT/work"));
+  EXPECT_TRUE(host::testing::HostExists(dir_ / "c/KIT/s.ini"));
+  EXPECT_TRUE(host::testing::HostExists(dir_ / "c/KIT/tools/a.txt"));
+  EXPECT_TRUE(host::testing::HostExists(dir_ / "c/KIT/HWAMGMT.SYS"));
+  EXPECT_TRUE(host::testing::HostExists(dir_ / "c/KIT/velsetup.exe"));
+  EXPECT_FALSE(host::testing::HostExists(dir_ / "c/KIT/kit"));
 }
 
 // The program itself: its exit status, its table, its refusals.
