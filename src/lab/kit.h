@@ -4,6 +4,7 @@
 // C:\KIT\velsetup.exe, beside the script.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,14 @@ namespace velsetup::lab {
 // script) are not copied. False with `*error`.
 bool PlaceKit(const std::string& script_path, const std::string& drive_c,
               const std::vector<std::string>& skip, std::string* error);
+
+// Every profile gets its own copy of the kit, so a script that lies in a
+// large tree (a home directory) would copy that tree once a profile. False
+// with `*error` when the script's directory holds more than the lab copies.
+constexpr uint64_t kKitByteLimit = 256ull << 20;
+constexpr uint64_t kKitEntryLimit = 20000;
+bool CheckKitSize(const std::string& script_path, const std::vector<std::string>& skip,
+                  std::string* error);
 
 // The host directory of C:\KIT on a machine whose C: is `drive_c`.
 std::string KitHostDirectory(const std::string& drive_c);

@@ -418,6 +418,9 @@ bool RunLab(const LabOptions& options, LabResult* result, std::string* error) {
     *error = "the host program " + options.tool + " is missing or not executable";
     return false;
   }
+  std::vector<std::string> skip;
+  if (!options.keep.empty()) skip.push_back(RealPath(options.keep));
+  if (!CheckKitSize(options.script, skip, error)) return false;
   std::string pattern = (options.temp_root.empty() ? "/tmp" : options.temp_root) +
                         "/velsetup-lab.XXXXXX";
   if (::mkdtemp(pattern.data()) == nullptr) {
