@@ -15,6 +15,7 @@
 #include "engine/run_state.h"
 #include "host_main/host_arguments.h"
 #include "host_main/run_report.h"
+#include "host_main/run_trace.h"
 #include "host_main/script_diagnosis.h"
 #include "program/velsetup_main.h"
 #include "platform/host/machine/fault_injection.h"
@@ -87,7 +88,14 @@ int main(int argc, char** argv) {
       arguments, current_dir, [&](const std::string& path) { return machine->WindowsPathOf(path); });
 
   host_main::RunReporter reporter(::isatty(STDERR_FILENO) ? stderr : nullptr);
-  velsetup::VelsetupMain(machine->platform(), command_line, &reporter);
+  std::string trace_error;
+  std::FILE* trace_file = host_main::RunTrace::OpenFromEnvironment(&trace_error);
+  if (!trace_error.empty()) {
+    std::fprintf(stderr, "velsetup: %s; nothing was run\n", trace_error.c_str());
+    return kCannotRun;
+  }
+  host_main::RunTrace trace(trace_file, reporter);
+  velsetup::VelsetupMain(machine->platform(), command_line, &trace);
   reporter.ClearProgress();
 
   const velsetup::RunState& run = velsetup::Run();
@@ -98,6 +106,7 @@ int main(int argc, char** argv) {
                      .c_str());
   }
   facts.restart_asked = run.reboot_requested;
+  trace.End(facts.restart_asked, facts.startup_failed);
   facts.restarts_suppressed = run.suppress_reboot;
   facts.log = LogDescription(*machine);
   std::fprintf(stderr, "%s\n", host_main::SummaryLine(facts).c_str());

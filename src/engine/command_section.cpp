@@ -6,6 +6,7 @@
 #include "engine/script_keys.h"
 #include "engine/script_lines.h"
 #include "engine/install_log.h"
+#include "engine/run_observer.h"
 #include "engine/run_state.h"
 #include "engine/script_file.h"
 #include "engine/text_cleaning.h"
@@ -78,6 +79,7 @@ void CompleteInterruptedStart() {
       WriteScriptString(script_key::kState, script_key::kNextSection, "");
       if (std::optional<std::string> block = ReadSection(section, Run().script_path)) {
         ExpandLines(*block, first_slot);
+        if (RunObserver* observer = Run().observer) observer->SectionStarted(section, first_slot);
       }
       FlushScript();
     }
@@ -135,6 +137,7 @@ SectionStart InitCommandSection() {
   ExpandLines(*block, first_slot);
   FlushScript();
   EndStart();
+  if (run.observer != nullptr) run.observer->SectionStarted(run.current_section_name, first_slot);
   WriteLog("InitCommandSection()", " initializtion complete.");
   return SectionStart::kStarted;
 }

@@ -40,6 +40,7 @@ LineKind ClassifyLogLine(const std::string& prefix) {
   // "WARNINIG-=-" is a tag the tool has always written so.
   if (Holds(prefix, "WARNING") || Holds(prefix, "WARNINIG")) return LineKind::kWarning;
   if (Holds(prefix, "ERROR")) return LineKind::kError;
+  if (Holds(prefix, "NOTICE")) return LineKind::kNotice;
   return LineKind::kOther;
 }
 
@@ -83,6 +84,7 @@ void RunReporter::LineLogged(std::string_view prefix, std::string_view) {
   switch (ClassifyLogLine(std::string(prefix))) {
     case LineKind::kError: ++facts_.errors; break;
     case LineKind::kWarning: ++facts_.warnings; break;
+    case LineKind::kNotice:
     case LineKind::kOther: break;
   }
 }

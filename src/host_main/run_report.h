@@ -15,8 +15,9 @@ namespace velsetup::host_main {
 // How a log line counts, by its prefix, where the tool puts its tags
 // ("ERROR-=-", "WARNING-=-", "Error=5" after a call's name, ...). The
 // announcement of each command ("CMD3> CMD32_...: 32,text") holds the
-// script's own text and counts as neither.
-enum class LineKind { kOther, kError, kWarning };
+// script's own text and counts as neither. NOTICE lines ("NOTICE: CMD >7< not
+// defined") tell of something the tool let pass; the summary leaves them out.
+enum class LineKind { kOther, kError, kWarning, kNotice };
 LineKind ClassifyLogLine(const std::string& prefix);
 
 struct RunFacts {
