@@ -19,7 +19,7 @@ if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=cc
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELSETUP_TESTS=OFF \
   "${launcher[@]}" >/dev/null
 cmake --build build/bench -j "$jobs"
-for bench in command_loop_bench file_tree_bench profile_read_bench; do
+for bench in command_loop_bench file_tree_bench profile_read_bench lab_bench; do
   if [ ! -x "build/bench/$bench" ]; then
     echo "bench.sh: build/bench/$bench was not built (is Google Benchmark installed?)" >&2
     exit 1
@@ -50,6 +50,9 @@ echo "== tree copy and delete" >&2
 # the load of other work on the machine falls on both alike.
 # shellcheck disable=SC2046
 build/bench/file_tree_bench --benchmark_enable_random_interleaving=true $(json file_tree) >&2
+echo "== velsetup-lab" >&2
+# shellcheck disable=SC2046
+build/bench/lab_bench $(json lab) >&2
 echo "== profile reads" >&2
 # shellcheck disable=SC2046
 build/bench/profile_read_bench $(json profile_read) >&2
