@@ -1,6 +1,5 @@
 #include "lab/boot.h"
 
-#include <dirent.h>
 
 #include <algorithm>
 
@@ -102,14 +101,14 @@ void TakeValues(host::RegistryTree& tree, host::Hive hive, const char* last, boo
 void TakeShortcuts(const StartupFolder& folder, const std::string& module_path,
                    BootResult* result) {
   if (folder.host_path.empty()) return;
-  DIR* listing = ::opendir(folder.host_path.c_str());
-  if (listing == nullptr) return;
   std::vector<std::string> names;
-  while (const dirent* entry = ::readdir(listing)) {
-    const std::string name = entry->d_name;
-    if (name.size() > 4 && FoldPath(name.substr(name.size() - 4)) == ".LNK") names.push_back(name);
-  }
-  ::closedir(listing);
+  if (!ListDirectory(folder.host_path, &names)) return;
+  names.erase(std::remove_if(names.begin(), names.end(),
+                             [](const std::string& name) {
+                               return name.size() <= 4 ||
+                                      FoldPath(name.substr(name.size() - 4)) != ".LNK";
+                             }),
+              names.end());
   // The shell starts a folder's shortcuts in no documented order; by name
   // keeps the lab's runs the same from one run to the next.
   std::sort(names.begin(), names.end(),

@@ -8,24 +8,13 @@
 #include "check/script_model.h"
 #include "check/script_text.h"
 #include "engine/command_facts.h"
+#include "lab/host_tree.h"
 #include "engine/text_cleaning.h"
 #include "profile/profile_document.h"
 
 namespace velsetup::lab {
 
 namespace {
-
-bool ReadWhole(const std::string& path, std::string* bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  bytes->clear();
-  char buffer[65536];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes->append(buffer, got);
-  const bool ok = std::ferror(file) == 0;
-  std::fclose(file);
-  return ok;
-}
 
 std::vector<std::string> SplitLines(const std::string& bytes) {
   std::vector<std::string> lines;
@@ -76,7 +65,7 @@ std::string AppendedName(const std::string& path) {
 bool LoadScriptFiles(const std::string& script_path, std::vector<ScriptFile>* files,
                      std::string* error) {
   std::string bytes;
-  if (!ReadWhole(script_path, &bytes)) {
+  if (!ReadHostFile(script_path, &bytes)) {
     *error = "cannot read the script " + script_path;
     return false;
   }
@@ -97,7 +86,7 @@ bool LoadScriptFiles(const std::string& script_path, std::vector<ScriptFile>* fi
       bool known = false;
       for (const ScriptFile& file : *files) known = known || file.host_path == path;
       std::string appended;
-      if (path.empty() || known || !ReadWhole(path, &appended)) continue;
+      if (path.empty() || known || !ReadHostFile(path, &appended)) continue;
       files->push_back({path.substr(directory.size()), path, SplitLines(appended)});
     }
   }

@@ -81,14 +81,8 @@ bool CopyTree(const std::string& from, const std::string& to,
               const std::vector<std::string>& skip, std::string* error) {
   if (::mkdir(to.c_str(), 0755) != 0 && errno != EEXIST) return Fail(error, "cannot create " + to);
   CopyDirectoryAttribute(from, to);
-  DIR* listing = ::opendir(from.c_str());
-  if (listing == nullptr) return Fail(error, "cannot list " + from);
   std::vector<std::string> names;
-  while (const dirent* entry = ::readdir(listing)) {
-    const std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(name);
-  }
-  ::closedir(listing);
+  if (!ListDirectory(from, &names)) return Fail(error, "cannot list " + from);
   for (const std::string& name : names) {
     const std::string source = from + "/" + name;
     const std::string target = to + "/" + name;
@@ -136,6 +130,18 @@ void RemoveTree(const std::string& path) {
   } else {
     ::unlink(path.c_str());
   }
+}
+
+bool ListDirectory(const std::string& path, std::vector<std::string>* names) {
+  names->clear();
+  DIR* listing = ::opendir(path.c_str());
+  if (listing == nullptr) return false;
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names->push_back(name);
+  }
+  ::closedir(listing);
+  return true;
 }
 
 bool WriteHostFile(const std::string& path, const std::string& bytes, std::string* error) {

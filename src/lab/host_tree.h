@@ -20,6 +20,10 @@ bool CopyTree(const std::string& from, const std::string& to,
 void RemoveTree(const std::string& path);
 
 // Writes `bytes` to `path`, replacing it. False with `*error`.
+// The names in a directory, without "." and ".."; false when it cannot be
+// listed.
+bool ListDirectory(const std::string& path, std::vector<std::string>* names);
+
 bool WriteHostFile(const std::string& path, const std::string& bytes, std::string* error);
 bool ReadHostFile(const std::string& path, std::string* bytes);
 

@@ -1,6 +1,5 @@
 #include "lab/kit.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include "lab/host_tree.h"
@@ -12,14 +11,8 @@ namespace {
 // Stops counting as soon as a limit is passed.
 void Measure(const std::string& path, const std::vector<std::string>& skip, uint64_t* bytes,
              uint64_t* entries) {
-  DIR* listing = ::opendir(path.c_str());
-  if (listing == nullptr) return;
   std::vector<std::string> names;
-  while (const dirent* entry = ::readdir(listing)) {
-    const std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(name);
-  }
-  ::closedir(listing);
+  if (!ListDirectory(path, &names)) return;
   for (const std::string& name : names) {
     if (*bytes > kKitByteLimit || *entries > kKitEntryLimit) return;
     const std::string child = path + "/" + name;

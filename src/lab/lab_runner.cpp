@@ -1,6 +1,5 @@
 #include "lab/lab_runner.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,13 +43,9 @@ uint64_t TreeSize(const std::string& path) {
   if (::lstat(path.c_str(), &info) != 0) return 0;
   if (!S_ISDIR(info.st_mode)) return static_cast<uint64_t>(info.st_blocks) * 512;
   uint64_t total = 0;
-  if (DIR* listing = ::opendir(path.c_str())) {
-    while (const dirent* entry = ::readdir(listing)) {
-      const std::string name = entry->d_name;
-      if (name != "." && name != "..") total += TreeSize(path + "/" + name);
-    }
-    ::closedir(listing);
-  }
+  std::vector<std::string> names;
+  ListDirectory(path, &names);
+  for (const std::string& name : names) total += TreeSize(path + "/" + name);
   return total;
 }
 

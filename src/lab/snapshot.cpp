@@ -1,12 +1,12 @@
 #include "lab/snapshot.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 
+#include "lab/host_tree.h"
 #include "platform/host/files/dos_attributes.h"
 #include "platform/host/registry/registry_file.h"
 #include "profile/profile_document.h"
@@ -60,16 +60,10 @@ void AddIni(const std::string& windows_path, const std::string& bytes, Snapshot*
 
 void Walk(const std::string& host_dir, const std::string& windows_dir, host::DosAttributes& dos,
           Snapshot* snapshot) {
-  DIR* listing = ::opendir(host_dir.c_str());
-  if (listing == nullptr) return;
   std::vector<std::string> names;
-  while (const dirent* entry = ::readdir(listing)) {
-    const std::string name = entry->d_name;
-    if (name == "." || name == ".." || host::DosAttributes::IsSimulationFile(name)) continue;
-    names.push_back(name);
-  }
-  ::closedir(listing);
+  if (!ListDirectory(host_dir, &names)) return;
   for (const std::string& name : names) {
+    if (host::DosAttributes::IsSimulationFile(name)) continue;
     const std::string host_path = host_dir + "/" + name;
     const std::string windows_path = windows_dir + "\\" + name;
     struct stat info;
