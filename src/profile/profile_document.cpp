@@ -35,6 +35,23 @@ void SettleTrailingBlanks(ProfileSection& section) {
   section.lines.erase(section.lines.begin() + end, section.lines.end());
 }
 
+// Whether a line the profile calls add reads back as the one key line it was
+// meant to be. A name or value may hold anything a C string can: a line
+// break splits the line, a key that starts with ';' or '[' reads as a comment
+// or a header. Such a line changes the shape of the file beyond what an edit
+// tracks, so the document is read again from its own bytes.
+bool ReadsAsOneEntry(std::string_view text) {
+  return text.find_first_of("\r\n") == std::string_view::npos &&
+         ReadLine(text).kind == LineMeaning::kEntry;
+}
+
+bool ReadAsEntries(const std::vector<std::string>& texts) {
+  for (const std::string& text : texts) {
+    if (!ReadsAsOneEntry(text)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 uint32_t ParseProfileInteger(std::string_view text, bool* has_digits) {
@@ -152,6 +169,11 @@ ProfileDocument ProfileDocument::Parse(std::string_view bytes) {
   SettleTrailingBlanks(document.sections_.back());
   document.RebuildSectionIndex();
   return document;
+}
+
+void ProfileDocument::ReadAgain() {
+  ProfileDocument again = Parse(Bytes());
+  *this = std::move(again);
 }
 
 void ProfileDocument::RebuildSectionIndex() {
@@ -289,6 +311,7 @@ ProfileEdit ProfileDocument::InsertLines(size_t section_number, size_t at,
   }
   section.lines.insert(section.lines.begin() + at, std::make_move_iterator(added.begin()),
                        std::make_move_iterator(added.end()));
+  if (!ReadAsEntries(texts)) ReadAgain();
   return edit;
 }
 
@@ -298,16 +321,21 @@ ProfileEdit ProfileDocument::AppendSection(std::string_view section_name,
   edit.changed = true;
   edit.offset = size_;
   EndLastLine();
+  const std::string header = HeaderText(TrimProfileBlanks(section_name));
+  // The name goes to the file as given, brackets included, and the section
+  // is known by what a read of that header finds: "[x]" is written as
+  // "[[x]]", which names the section "[x".
   ProfileSection section;
   section.has_header = true;
-  section.folded_name = FoldName(section_name);
-  section.lines.push_back(NewLine(HeaderText(TrimProfileBlanks(section_name))));
+  section.folded_name = FoldName(ReadLine(header).name);
+  section.lines.push_back(NewLine(header));
   for (const std::string& text : lines) section.lines.push_back(NewLine(text));
   for (const ProfileLine& line : section.lines) section.bytes += line.size();
   size_ += section.bytes;
   SettleTrailingBlanks(section);
   section_index_.emplace(section.folded_name, sections_.size());
   sections_.push_back(std::move(section));
+  if (header.find_first_of("\r\n") != std::string::npos || !ReadAsEntries(lines)) ReadAgain();
   return edit;
 }
 
@@ -351,6 +379,7 @@ ProfileEdit ProfileDocument::SetValue(std::string_view section_name, std::string
   size_ -= line.text.size();
   line.text = std::move(replaced);
   if (edit.in_place) edit.replacement = line.text;
+  if (!ReadsAsOneEntry(line.text)) ReadAgain();
   return edit;
 }
 
@@ -430,6 +459,7 @@ ProfileEdit ProfileDocument::ReplaceSection(std::string_view section_name,
   }
   section->lines.insert(section->lines.end(), std::make_move_iterator(added.begin()),
                         std::make_move_iterator(added.end()));
+  if (!ReadAsEntries(lines)) ReadAgain();
   return edit;
 }
 

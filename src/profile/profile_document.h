@@ -116,6 +116,9 @@ class ProfileDocument {
   ProfileSection* FindSectionMutable(std::string_view name);
   void IndexKeys(const ProfileSection& section) const;
   void RebuildSectionIndex();
+  // Parses the document's own bytes anew, after an edit added a line that
+  // does not read back as the key line it was written as.
+  void ReadAgain();
   // The last line of the file gets a line end before anything follows it.
   void EndLastLine();
   ProfileEdit AppendSection(std::string_view section_name, const std::vector<std::string>& lines);
