@@ -2,27 +2,37 @@
 
 namespace velsetup::lab {
 
-const char* OutcomeText(Outcome outcome) {
-  switch (outcome) {
-    case Outcome::kEnded: return "ended";
-    case Outcome::kNotContinued: return "a restart was asked for, but nothing starts the tool again";
-    case Outcome::kRestartLoop: return "restart loop";
-    case Outcome::kTimedOut: return "timed out";
-    case Outcome::kFailed: return "failed";
+namespace {
+
+// Each outcome's words, in one place: the text reports show and the short
+// word of the JSON schema.
+struct OutcomeWords {
+  Outcome outcome;
+  const char* word;
+  const char* text;
+};
+
+constexpr OutcomeWords kOutcomes[] = {
+    {Outcome::kEnded, "ended", "ended"},
+    {Outcome::kNotContinued, "not-continued",
+     "a restart was asked for, but nothing starts the tool again"},
+    {Outcome::kRestartLoop, "restart-loop", "restart loop"},
+    {Outcome::kTimedOut, "timed-out", "timed out"},
+    {Outcome::kFailed, "failed", "failed"},
+};
+
+const OutcomeWords& WordsOf(Outcome outcome) {
+  for (const OutcomeWords& words : kOutcomes) {
+    if (words.outcome == outcome) return words;
   }
-  return "failed";
+  return kOutcomes[4];
 }
 
-const char* OutcomeWord(Outcome outcome) {
-  switch (outcome) {
-    case Outcome::kEnded: return "ended";
-    case Outcome::kNotContinued: return "not-continued";
-    case Outcome::kRestartLoop: return "restart-loop";
-    case Outcome::kTimedOut: return "timed-out";
-    case Outcome::kFailed: return "failed";
-  }
-  return "failed";
-}
+}  // namespace
+
+const char* OutcomeText(Outcome outcome) { return WordsOf(outcome).text; }
+
+const char* OutcomeWord(Outcome outcome) { return WordsOf(outcome).word; }
 
 const char* ChangeWord(Change change) {
   switch (change) {
