@@ -18,7 +18,8 @@ TEST(RunReportTest, LogLinesCountByTheTagsInTheirPrefix) {
             LineKind::kError);
   EXPECT_EQ(ClassifyLogLine("WARNINIG-=-"), LineKind::kWarning);
   EXPECT_EQ(ClassifyLogLine("WARNING ERROR-=-"), LineKind::kWarning);
-  EXPECT_EQ(ClassifyLogLine("NOTICE: "), LineKind::kOther);
+  // A notice is told apart for the lab; the summary counts neither it nor the rest.
+  EXPECT_EQ(ClassifyLogLine("NOTICE: "), LineKind::kNotice);
   // The announcement of a command carries the script's own words.
   EXPECT_EQ(ClassifyLogLine("CMD12> CMD32_WriteLog: 32,ERROR in the kit"), LineKind::kOther);
   EXPECT_EQ(ClassifyLogLine("CMDERROR"), LineKind::kError);
