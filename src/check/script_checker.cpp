@@ -12,15 +12,6 @@ namespace velsetup::check {
 
 namespace {
 
-// The file name at the end of a CMD28 path, or empty where a variable makes
-// the name unknowable.
-std::string AppendedName(const std::string& path) {
-  const size_t cut = path.find_last_of("\\/:");
-  std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
-  if (name.find("~%") != std::string::npos) name.clear();
-  return name;
-}
-
 // Looks for the files the script's CMD28 lines append; the sections of those
 // found count as the script's from then on.
 void FindAppendedFiles(const ScriptModel& model, const AppendedFileFinder& find,
@@ -29,7 +20,7 @@ void FindAppendedFiles(const ScriptModel& model, const AppendedFileFinder& find,
   for (const CommandSection& section : model.command_sections()) {
     for (const CommandLine& command : section.commands) {
       if (command.rule().effect != Effect::kAppendsFile) continue;
-      const std::string name = AppendedName(command.Field(0));
+      const std::string name = AppendedFileName(command);
       if (name.empty()) {
         appended->all_known = false;
         continue;

@@ -17,6 +17,14 @@ using profile::FoldName;
 
 int32_t BoxType(const CommandLine& command) { return ReadIntValue(command.Field(1), 1); }
 
+std::string AppendedFileName(const CommandLine& command) {
+  const std::string path = command.Field(0);
+  const size_t cut = path.find_last_of("\\/:");
+  std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+  if (name.find("~%") != std::string::npos) name.clear();
+  return name;
+}
+
 bool IsBranch(const CommandLine& command) {
   if (command.rule().course == Course::kAsks) return !AnswerFields(BoxType(command)).empty();
   return command.rule().course == Course::kBranches;

@@ -127,5 +127,8 @@ class ScriptModel {
 int32_t BoxType(const CommandLine& command);
 // A command that stores a next section: a branch, or a box that asks.
 bool IsBranch(const CommandLine& command);
+// The name of the file a CMD28 appends (the last part of its path), as it is
+// looked for beside the script; empty where a variable makes it unknowable.
+std::string AppendedFileName(const CommandLine& command);
 
 }  // namespace velsetup::check

@@ -1,6 +1,5 @@
 #include "lab/command_lines.h"
 
-#include <dirent.h>
 #include <strings.h>
 
 #include <cstdio>
@@ -38,26 +37,12 @@ std::string DirectoryOf(const std::string& path) {
 // A file beside the script by its name, case-blind: the kit is copied from a
 // Windows disk, where the script's spelling of a name need not match.
 std::string FindBeside(const std::string& directory, const std::string& name) {
-  DIR* listing = ::opendir(directory.empty() ? "." : directory.c_str());
-  if (listing == nullptr) return std::string();
-  std::string found;
-  while (const dirent* entry = ::readdir(listing)) {
-    if (::strcasecmp(entry->d_name, name.c_str()) == 0) {
-      found = directory + entry->d_name;
-      break;
-    }
+  std::vector<std::string> names;
+  ListDirectory(directory.empty() ? "." : directory, &names);
+  for (const std::string& found : names) {
+    if (::strcasecmp(found.c_str(), name.c_str()) == 0) return directory + found;
   }
-  ::closedir(listing);
-  return found;
-}
-
-// The name at the end of a CMD28 path; empty where a variable makes it
-// unknowable.
-std::string AppendedName(const std::string& path) {
-  const size_t cut = path.find_last_of("\\/:");
-  std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
-  if (name.find("~%") != std::string::npos) name.clear();
-  return name;
+  return std::string();
 }
 
 }  // namespace
@@ -80,7 +65,7 @@ bool LoadScriptFiles(const std::string& script_path, std::vector<ScriptFile>* fi
   for (const check::CommandSection& section : model.command_sections()) {
     for (const check::CommandLine& command : section.commands) {
       if (command.rule().effect != Effect::kAppendsFile) continue;
-      const std::string name = AppendedName(command.Field(0));
+      const std::string name = check::AppendedFileName(command);
       if (name.empty()) continue;
       const std::string path = FindBeside(directory, name);
       bool known = false;
